@@ -1,0 +1,16 @@
+// The new-folder window: a folder inside the main window's output folder.
+#pragma once
+
+#include "i18n/vgNLS.h"
+#include "toolkit/StdCtrls.h"
+
+class TNewFolderForm : public tk::Form {
+public:
+    explicit TNewFolderForm(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    TvgTranslator* NewFolderTranslator;
+};
+
+extern TNewFolderForm* NewFolderForm;

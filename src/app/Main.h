@@ -1,0 +1,51 @@
+// The main window: one hard link at a time.
+#pragma once
+
+#include "controls/FileCtrl.h"
+#include "i18n/vgNLS.h"
+#include "toolkit/StdCtrls.h"
+#include "volumes/emiDriveCombo.h"
+
+class TMainForm : public tk::Form {
+public:
+    explicit TMainForm(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    tk::Label* Label1;
+    tk::GroupBox* OutputGroupBox;
+    tk::Label* CreateHardLinkLabel;
+    TDirectoryListBox* OutputDirListBox;
+    tk::Button* CreateButton;
+    tk::GroupBox* InputGroupBox;
+    TDirectoryListBox* InputDirList;
+    TFileListBox* InputFileList;
+    tk::Edit* OutputFileEditBox;
+    tk::Button* ExitButton;
+    tk::Button* NewFolderButon;
+    tk::Button* AboutButton;
+    tk::Button* HelpButton;
+    tk::Button* MultiHardLinkButton;
+    TEmiDriveComboBox* DriveCombo;
+    tk::Button* OptionsButton;
+    TFilterComboBox* FilterBox;
+    tk::ApplicationEvents* ApplicationEvents;
+    TvgTranslator* MainTranslator;
+
+    void FormCreate();
+    void DriveComboChange();
+    void CreateButtonClick();
+    void NewFolderButonClick();
+    void MultiHardLinkButtonClick();
+    void OptionsButtonClick();
+    void HelpButtonClick();
+    void AboutButtonClick();
+    void ExitButtonClick();
+    void ApplicationEventsShowHint(std::string& HintStr, bool& CanShow, tk::HintInfo& HintInfo);
+};
+
+extern TMainForm* MainForm;
+
+// Ends start-up when the machine cannot run the program: not an NT system,
+// or no usable volume. Shows the reason and ends the program.
+void RefuseToRun(const std::string& reason);

@@ -1,0 +1,139 @@
+// The linked folder list, file list and filter box. They work through the
+// process's current directory: each folder they read becomes current.
+#pragma once
+
+#include "toolkit/StdCtrls.h"
+
+class TFileListBox;
+class TFilterComboBox;
+
+class TDirectoryListBox : public tk::ListBox {
+public:
+    explicit TDirectoryListBox(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    std::string Directory() const { return directory_; }
+    void SetDirectory(const std::string& path);
+    char Drive() const { return directory_.empty() ? 0 : directory_[0]; }
+    void SetDrive(char letter);
+    TFileListBox* FileList() const { return fileList_; }
+    void SetFileList(TFileListBox* list);
+    tk::Label* DirLabel() const { return dirLabel_; }
+    void SetDirLabel(tk::Label* label);
+    std::function<void()> OnChange;
+
+    // Builds the items again from the unchanged folder, then the change steps.
+    void Update();
+    // Moves to the selected item's folder (double-click or Enter).
+    void OpenCurrent();
+    std::string GetItemPath(int index) const;
+
+protected:
+    void InitWnd() override;
+    void DrawItem(int index, RECT rect, UINT state, HDC dc) override;
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Notification(tk::Component* c, tk::Operation op) override;
+
+private:
+    void BuildList();
+    void Change();
+    std::string DrivePart() const;
+
+    std::string directory_;
+    TFileListBox* fileList_ = nullptr;
+    tk::Label* dirLabel_ = nullptr;
+    tk::BitmapHandle openPic_, currentPic_, closedPic_;
+    bool preserveCase_ = true, caseSensitive_ = false;
+};
+
+enum TFileAttr { ftReadOnly, ftHidden, ftSystem, ftVolumeID, ftDirectory, ftArchive, ftNormal };
+
+// A set of TFileAttr.
+class TFileType {
+public:
+    TFileType(std::initializer_list<TFileAttr> list) {
+        for (TFileAttr a : list) bits_ |= 1u << a;
+    }
+    bool Has(TFileAttr a) const { return bits_ & (1u << a); }
+    bool operator==(const TFileType&) const = default;
+
+private:
+    unsigned bits_ = 0;
+};
+
+class TFileListBox : public tk::ListBox {
+public:
+    explicit TFileListBox(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    std::string Directory() const { return directory_; }
+    void SetDirectory(const std::string& path);
+    std::string Mask() const { return mask_; }
+    void SetMask(const std::string& mask);
+    TFileType FileType() const { return fileType_; }
+    void SetFileType(TFileType v);
+    tk::Edit* FileEdit() const { return fileEdit_; }
+    void SetFileEdit(tk::Edit* edit);
+    bool ShowGlyphs = false;
+    // Full path of the selected file, empty when none is selected.
+    std::string FileName();
+    std::function<void()> OnChange;
+
+    // Reads the names of the folder again.
+    void Update() { ReadFileNames(); }
+
+protected:
+    void InitWnd() override;
+    void DoClick() override;
+    void DrawItem(int index, RECT rect, UINT state, HDC dc) override;
+    void Notification(tk::Component* c, tk::Operation op) override;
+
+private:
+    friend class TDirectoryListBox;
+    friend class TFilterComboBox;
+    void ReadFileNames();
+    void Change();
+
+    std::string directory_;
+    std::string mask_ = "*.*";
+    TFileType fileType_{ftNormal};
+    tk::Edit* fileEdit_ = nullptr;
+    int lastSel_ = -1;
+    TDirectoryListBox* dirList_ = nullptr;
+    TFilterComboBox* filterCombo_ = nullptr;
+    tk::BitmapHandle exePic_, dirPic_, filePic_;
+};
+
+class TFilterComboBox : public tk::ComboBox {
+public:
+    explicit TFilterComboBox(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    std::string Filter() const { return filter_; }
+    void SetFilter(const std::string& v);
+    TFileListBox* FileList() const { return fileList_; }
+    void SetFileList(TFileListBox* list);
+    // The mask of the current item.
+    std::string Mask();
+
+protected:
+    void InitWnd() override;
+    void Select() override;
+    void Notification(tk::Component* c, tk::Operation op) override;
+
+private:
+    void BuildList();
+    void Change() override;
+    std::string filter_;
+    std::vector<std::string> masks_;
+    TFileListBox* fileList_ = nullptr;
+};
+
+// Makes a folder the process's current directory, as the lists do; raises
+// the input/output error with the system's code when it cannot.
+void EnterFolder(const std::string& path);
+std::string CurrentFolder();

@@ -1,0 +1,300 @@
+// Windows as components: the control base, forms, the application object and
+// its hint machinery.
+#pragma once
+
+#include "toolkit/Classes.h"
+#include "toolkit/Graphics.h"
+
+#include <windows.h>
+
+namespace tk {
+
+class Form;
+class Button;
+
+struct CreateParams {
+    std::string ClassName;     // window class; a system class is subclassed
+    DWORD Style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD ExStyle = 0;
+    bool OwnClass = false;     // registered by the toolkit, linked at WM_NCCREATE
+};
+
+// A windowed control. Its state lives in the object and is pushed to the
+// window when the window is made, so windows can be re-created at will.
+class Control : public Component {
+public:
+    explicit Control(Component* owner);
+    ~Control() override;
+
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    Control* Parent() const { return parent_; }
+    void SetParent(Control* parent);
+    const std::vector<Control*>& Controls() const { return children_; }
+    Form* ParentForm();
+
+    void SetBounds(int left, int top, int width, int height);
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    RECT ClientRect();
+
+    // Caption and Text are the same window text, published under the name
+    // that suits each control.
+    std::string Caption() const { return GetText(); }
+    void SetCaption(const std::string& v) { SetText(v); }
+    virtual std::string GetText() const;
+    virtual void SetText(const std::string& v);
+    std::string Hint() const { return hint_; }
+    void SetHint(const std::string& v) { hint_ = v; }
+    bool ShowHint = false;
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool v);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int v) { tabOrder_ = v; }
+    bool TabStop = false;
+    int Id() const { return id_; }
+
+    Font* GetFont() const { return font_.get(); }
+    bool ParentFont = true;
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded() { Handle(); }
+    void RecreateWnd();
+    void Invalidate();
+
+    bool CanFocus();
+    bool Focused() const { return handle_ && GetFocus() == handle_; }
+    void SetFocus();
+
+    // The control object behind a window, or behind its nearest ancestor.
+    static Control* FromHandle(HWND wnd);
+    static Control* FindControl(HWND wnd);
+
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+    std::function<void(char& key)> OnKeyPress;
+
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+
+protected:
+    virtual void CreateParamsFor(CreateParams& params) {}
+    virtual void CreateWnd();
+    // Runs once the window exists and before its children are made: pushes
+    // the object's state into the window.
+    virtual void InitWnd() {}
+    // Called before the window is destroyed on purpose: pulls state that
+    // lives in the window back into the object.
+    virtual void SaveWndState() {}
+    void DestroyHandle();
+    virtual void FontChanged();
+    // Notifications that the parent window got from this control.
+    virtual bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+    virtual void DoClick() { if (OnClick) OnClick(); }
+    HFONT EffectiveFont();
+    void Notification(Component* c, Operation op) override;
+
+    std::string text_;
+
+private:
+    friend class Form;
+    friend class Application;
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+    static LRESULT CALLBACK OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void Forget();
+
+    Control* parent_ = nullptr;
+    std::vector<Control*> children_;
+    HWND handle_ = nullptr;
+    bool ownClass_ = false;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::string hint_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    int tabOrder_ = -1;
+    int id_;
+    std::unique_ptr<Font> font_;
+};
+
+enum class BorderStyle { None, Single, Sizeable, Dialog };
+enum BorderIcons { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum class FormPosition { Designed, ScreenCenter, DesktopCenter, MainFormCenter };
+enum class CloseAction { None, Hide, Free, Minimize };
+
+constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+              mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+class Form : public Control {
+public:
+    explicit Form(Component* owner);
+    ~Form() override;
+
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    void SetClientSize(int width, int height);
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    BorderStyle FormBorderStyle = BorderStyle::Sizeable;
+    int FormBorderIcons = biSystemMenu | biMinimize | biMaximize;
+    FormPosition Position = FormPosition::Designed;
+
+    // Runs after the constructor has made every control: Loaded for every
+    // owned component, then OnCreate. Application::CreateForm calls it.
+    void AfterConstruction();
+
+    void Show();
+    void Hide();
+    void SetVisible(bool v) override;
+    int ShowModal();
+    bool Modal() const { return modal_; }
+    void Close();
+    int ModalResult = mrNone;
+
+    Control* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(Control* c);
+    bool SelectNext(bool forward);
+    // Handles Tab, Enter and Escape for the form's controls; true when used.
+    bool DialogKey(const MSG& msg);
+    std::vector<Control*> TabList();
+
+    std::function<void()> OnCreate;
+    std::function<void()> OnShow;
+    std::function<void(CloseAction&)> OnClose;
+
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    void CreateParamsFor(CreateParams& params) override;
+    void InitWnd() override;
+    void Notification(Component* c, Operation op) override;
+
+private:
+    friend class Control;
+    void PlaceOnShow();
+    Button* FindButton(bool isDefault);
+    int clientWidth_ = 0, clientHeight_ = 0;
+    bool modal_ = false;
+    Control* activeControl_ = nullptr;
+};
+
+struct HintInfo {
+    Control* HintControl = nullptr;
+    POINT CursorPos{};
+    int HideTimeout = 2500;
+    std::string HintStr;
+};
+
+class ApplicationEvents;
+
+// The application object: title, main form, event loop, hints, the standard
+// error box.
+class Application : public Component {
+public:
+    Application();
+    ~Application() override;
+
+    std::string Title = "";
+    Form* MainForm = nullptr;
+    HWND Handle() const { return handle_; }
+
+    template <class T>
+    void CreateForm(T*& ref) {
+        T* form = new T(this);
+        ref = form;
+        if (!MainForm) MainForm = form;
+        form->AfterConstruction();
+    }
+
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Processes one message, waiting for it; false once the loop must end.
+    bool HandleMessage();
+    void ProcessMessages();
+
+    // Reports an error that a handler let through, in the standard box.
+    void HandleException();
+    void ShowException(const std::string& message);
+
+    int HintPause = 500;
+    int HintHidePause = 2500;
+    // Asks the application-events components for the hint of a control.
+    HintInfo PrepareHint(Control* control, bool& canShow);
+    void CancelHint();
+
+    // Test seam: when set, ShowModal asks it for the modal result instead of
+    // running a modal loop.
+    std::function<int(Form&)> ModalResponder;
+
+private:
+    friend class ApplicationEvents;
+    friend class Form;
+    friend class Control;
+    static LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK HintWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    void PreTranslate(MSG& msg, bool& handled);
+    void ShowHintNow();
+    HWND handle_ = nullptr;
+    HWND hintWnd_ = nullptr;
+    Control* hintControl_ = nullptr;
+    std::string hintText_;
+    bool terminated_ = false;
+    std::vector<ApplicationEvents*> events_;
+};
+
+// The one application object of the process.
+extern Application* App;
+
+// Receives application-wide events; a handler may stop an event from
+// reaching the components after it.
+class ApplicationEvents : public Component {
+public:
+    explicit ApplicationEvents(Component* owner);
+    ~ApplicationEvents() override;
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    std::function<void(std::string& hintStr, bool& canShow, HintInfo& hintInfo)> OnShowHint;
+    void CancelDispatch() { cancelled_ = true; }
+
+private:
+    friend class Application;
+    bool cancelled_ = false;
+};
+
+struct Bounds {
+    int Left, Top, Width, Height;
+};
+
+// Makes a control of a form description: kind, name, parent, bounds, text,
+// tab order. The form owns it.
+template <class T>
+T* Make(Component* owner, Control* parent, const char* name, Bounds b = {}, const std::string& text = {},
+        int tabOrder = -1) {
+    T* c = new T(owner);
+    c->SetName(name);
+    c->SetBounds(b.Left, b.Top, b.Width, b.Height);
+    if (!text.empty()) c->SetText(text);
+    c->SetTabOrder(tabOrder);
+    c->SetParent(parent);
+    return c;
+}
+
+// Appends "." to an error message for the standard error box unless its last
+// character already sorts at or before ".".
+std::string ExceptionBoxText(const std::string& message);
+
+// The program's own folder, ending in a backslash.
+std::string ModuleFolder();
+
+}  // namespace tk

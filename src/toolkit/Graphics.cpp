@@ -1,0 +1,82 @@
+#include "toolkit/Graphics.h"
+
+namespace tk {
+
+Font::Font() = default;
+
+const ClassInfo& Font::StaticClass() {
+    static const ClassInfo info{"TFont", &Persistent::StaticClass(), {TextProp("Name", &Font::Name, &Font::SetName)}, {}};
+    return info;
+}
+
+void Font::Changed() {
+    handle_.reset();
+    if (OnChange) OnChange();
+}
+
+void Font::SetName(const std::string& v) { if (v != name_) { name_ = v; Changed(); } }
+void Font::SetHeight(int v) { if (v != height_) { height_ = v; Changed(); } }
+void Font::SetColor(COLORREF v) { if (v != color_) { color_ = v; if (OnChange) OnChange(); } }
+void Font::SetBold(bool v) { if (v != bold_) { bold_ = v; Changed(); } }
+void Font::SetUnderline(bool v) { if (v != underline_) { underline_ = v; Changed(); } }
+void Font::SetCharset(BYTE v) { if (v != charset_) { charset_ = v; Changed(); } }
+
+void Font::Assign(const Font& o) {
+    name_ = o.name_;
+    height_ = o.height_;
+    color_ = o.color_;
+    bold_ = o.bold_;
+    underline_ = o.underline_;
+    charset_ = o.charset_;
+    Changed();
+}
+
+HFONT Font::Handle() {
+    if (!handle_) {
+        LOGFONTA lf{};
+        lf.lfHeight = height_;
+        lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
+        lf.lfUnderline = underline_;
+        lf.lfCharSet = charset_;
+        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
+        handle_.reset(CreateFontIndirectA(&lf));
+    }
+    return handle_.get();
+}
+
+int Font::TextHeight() {
+    WindowDc dc(nullptr);
+    SelectObj sel(dc.get(), Handle());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc.get(), &tm);
+    return tm.tmHeight;
+}
+
+COLORREF ColorToRGB(COLORREF c) {
+    return (c & 0x80000000) ? GetSysColor(static_cast<int>(c & 0xFF)) : c;
+}
+
+BitmapHandle LoadResBitmap(const char* name) {
+    return BitmapHandle(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
+SIZE BitmapSize(HBITMAP bmp) {
+    BITMAP bm{};
+    if (bmp) GetObjectA(bmp, sizeof bm, &bm);
+    return {bm.bmWidth, bm.bmHeight};
+}
+
+void DrawTransparent(HDC dc, int x, int y, HBITMAP bmp) {
+    if (!bmp) return;
+    SIZE sz = BitmapSize(bmp);
+    MemDc mem(CreateCompatibleDC(dc));
+    SelectObj sel(mem.get(), bmp);
+    COLORREF key = GetPixel(mem.get(), 0, sz.cy - 1);
+    TransparentBlt(dc, x, y, sz.cx, sz.cy, mem.get(), 0, 0, sz.cx, sz.cy, key);
+}
+
+}  // namespace tk

@@ -1,0 +1,194 @@
+// The standard controls: label, button, edit, check box, group box, list box
+// and combo box.
+#pragma once
+
+#include "toolkit/Controls.h"
+
+namespace tk {
+
+class Label : public Control {
+public:
+    explicit Label(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+    bool ShowAccelChar = true;  // "&" marks the mnemonic
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+class Button : public Control {
+public:
+    explicit Button(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    bool Default = false;  // Enter presses it
+    bool Cancel = false;   // Escape presses it
+    int ModalResult = mrNone;
+    // Presses the button: sets the modal result of its modal form, then OnClick.
+    void Click();
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+class CheckBox : public Control {
+public:
+    explicit CheckBox(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    bool Checked() const;
+    void SetChecked(bool v);
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    void InitWnd() override;
+    void SaveWndState() override { checked_ = Checked(); }
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool checked_ = false;
+};
+
+class Edit : public Control {
+public:
+    explicit Edit(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    std::string Text() const { return GetText(); }
+    void SelectAll();
+    bool ReadOnly = false;
+    std::function<void()> OnChange;
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    void SaveWndState() override { text_ = GetText(); }
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class GroupBox : public Control {
+public:
+    explicit GroupBox(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+// Items of a list or combo box: kept in the object and mirrored into the
+// window, so the window can be re-created and read back without loss.
+class ControlItems : public Strings {
+public:
+    ControlItems(Control& owner, bool combo) : owner_(owner), combo_(combo) {}
+    int Count() const override { return static_cast<int>(items_.size()); }
+    std::string Get(int i) const override { return items_.at(static_cast<size_t>(i)).text; }
+    void* ObjectAt(int i) const override { return items_.at(static_cast<size_t>(i)).obj; }
+    void Put(int i, const std::string& s) override;
+    void SetObjectAt(int i, void* obj) override { items_.at(static_cast<size_t>(i)).obj = obj; }
+    void Insert(int i, const std::string& s, void* obj = nullptr) override;
+    void Delete(int i) override;
+    void Clear() override;
+    int Add(const std::string& s, void* obj = nullptr) override;
+    bool Sorted = false;
+    // Fills the window from the items.
+    void Mirror();
+
+protected:
+    void SetUpdateState(bool updating) override;
+
+private:
+    UINT Msg(UINT listMsg, UINT comboMsg) const { return combo_ ? comboMsg : listMsg; }
+    Control& owner_;
+    bool combo_;
+    struct Item {
+        std::string text;
+        void* obj;
+    };
+    std::vector<Item> items_;
+};
+
+enum class ListStyle { Standard, OwnerDrawFixed };
+
+class ListBox : public Control {
+public:
+    explicit ListBox(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    Strings* Items() const { return items_.get(); }
+    int ItemIndex();
+    void SetItemIndex(int i);
+    bool Selected(int i);
+    void SetSelected(int i, bool v);
+    int SelCount();
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int h);
+    void SetSorted(bool v) { items_->Sorted = v; }
+    bool MultiSelect = false;
+    ListStyle Style = ListStyle::Standard;
+    int TopIndex();
+    // The item under a point of the client area, or -1.
+    int ItemAtPos(POINT pt);
+
+    std::function<void(int index, RECT rect, UINT state, HDC dc)> OnDrawItem;
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    void InitWnd() override;
+    void SaveWndState() override;
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    virtual void DrawItem(int index, RECT rect, UINT state, HDC dc);
+    int itemHeight_ = 13;
+
+private:
+    std::unique_ptr<ControlItems> items_;
+    int itemIndex_ = -1;
+};
+
+enum class ComboStyle { DropDown, Simple, DropDownList, OwnerDrawFixed };
+
+class ComboBox : public Control {
+public:
+    explicit ComboBox(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    Strings* Items() const { return items_.get(); }
+    int ItemIndex();
+    void SetItemIndex(int i);
+    std::string GetText() const override;
+    void SetText(const std::string& v) override;
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int h);
+    void SetSorted(bool v) { items_->Sorted = v; }
+    ComboStyle Style = ComboStyle::DropDown;
+    int DropDownCount = 8;
+    bool DroppedDown();
+    std::function<void()> OnChange;
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    void InitWnd() override;
+    void SaveWndState() override;
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    virtual void DrawItem(int index, RECT rect, UINT state, HDC dc);
+    virtual void MeasureItem(UINT& height) { height = static_cast<UINT>(itemHeight_); }
+    virtual void Change() { if (OnChange) OnChange(); }
+    // The user picked an entry.
+    virtual void Select() { DoClick(); Change(); }
+    int itemHeight_ = 16;
+
+private:
+    std::unique_ptr<ControlItems> items_;
+    int itemIndex_ = -1;
+};
+
+}  // namespace tk
