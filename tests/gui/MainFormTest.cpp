@@ -1,0 +1,233 @@
+#include "about/AboutUnit.h"
+#include "app/CreateNewFolder.h"
+#include "app/Errors.h"
+#include "app/Main.h"
+#include "app/MultiHardLink.h"
+#include "settings/OptionsUnit.h"
+#include "support/GuiFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// The five windows as start-up makes them, destroyed after each test.
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        tk::App->CreateForm(MainForm);
+        tk::App->CreateForm(MultiHardLinkForm);
+        tk::App->CreateForm(NewFolderForm);
+        tk::App->CreateForm(AboutForm);
+        tk::App->CreateForm(OptionsForm);
+    }
+    void TearDown() override {
+        delete OptionsForm;
+        delete AboutForm;
+        delete NewFolderForm;
+        delete MultiHardLinkForm;
+        delete MainForm;
+        OptionsForm = nullptr;
+        AboutForm = nullptr;
+        NewFolderForm = nullptr;
+        MultiHardLinkForm = nullptr;
+        MainForm = nullptr;
+    }
+
+    // Picks a file in the existing-file list as a click would.
+    void SelectFile(const std::string& name) {
+        auto* list = MainForm->InputFileList;
+        int i = list->Items()->IndexOf(name);
+        ASSERT_GE(i, 0) << name;
+        list->SetItemIndex(i);
+        SendMessageA(list->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(list->Id(), LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list->Handle()));
+    }
+
+    TempDir dir;
+    MessageLog boxes;
+};
+
+RECT BoundsInParent(tk::Control* c) {
+    RECT r;
+    GetWindowRect(c->Handle(), &r);
+    MapWindowPoints(nullptr, c->Parent()->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, ControlsFollowTheFormDescription) {
+    struct Row {
+        const char* name;
+        const char* kind;
+        const char* parent;
+        tk::Bounds b;
+        const char* text;
+        int tab;
+    };
+    const Row rows[] = {
+        {"Label1", "TLabel", "MainForm", {16, 10, 69, 13}, "Volume Name:", -1},
+        {"OutputGroupBox", "TGroupBox", "MainForm", {240, 32, 225, 313}, " New Hard Link ", 4},
+        {"CreateHardLinkLabel", "TLabel", "OutputGroupBox", {8, 232, 108, 13}, "Enter Hard Link Name:", -1},
+        {"OutputDirListBox", "TDirectoryListBox", "OutputGroupBox", {8, 16, 209, 209}, nullptr, 0},
+        {"CreateButton", "TButton", "OutputGroupBox", {64, 280, 89, 25}, "Create", 1},
+        {"InputGroupBox", "TGroupBox", "MainForm", {16, 32, 209, 313}, " Existing File ", 3},
+        {"InputDirList", "TDirectoryListBox", "MainForm", {24, 48, 193, 113}, nullptr, 1},
+        {"InputFileList", "TFileListBox", "MainForm", {24, 168, 193, 145}, nullptr, 2},
+        {"OutputFileEditBox", "TEdit", "MainForm", {248, 280, 209, 21}, nullptr, 5},
+        {"ExitButton", "TButton", "MainForm", {472, 312, 81, 25}, "Exit", 10},
+        {"NewFolderButon", "TButton", "MainForm", {472, 40, 81, 25}, "New Folder", 6},
+        {"AboutButton", "TButton", "MainForm", {472, 200, 81, 25}, "About", 9},
+        {"HelpButton", "TButton", "MainForm", {472, 168, 81, 25}, "Help", 8},
+        {"MultiHardLinkButton", "TButton", "MainForm", {472, 72, 81, 25}, "Multi Hard Link", 7},
+        {"DriveCombo", "TEmiDriveComboBox", "MainForm", {96, 8, 121, 22}, nullptr, 0},
+        {"OptionsButton", "TButton", "MainForm", {472, 136, 81, 25}, "Options", 11},
+        {"FilterBox", "TFilterComboBox", "MainForm", {24, 318, 193, 21}, nullptr, 12},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* c = dynamic_cast<tk::Control*>(MainForm->FindComponent(row.name));
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->ClassName(), row.kind);
+        EXPECT_EQ(c->Parent()->Name(), row.parent);
+        EXPECT_EQ(c->TabOrder(), row.tab);
+        if (row.text) EXPECT_EQ(c->GetText(), row.text);
+        RECT r = BoundsInParent(c);
+        EXPECT_EQ(r.left, row.b.Left);
+        EXPECT_EQ(r.top, row.b.Top);
+        EXPECT_EQ(r.right - r.left, row.b.Width);
+        if (row.kind != std::string("TEmiDriveComboBox") && row.kind != std::string("TFilterComboBox"))
+            EXPECT_EQ(r.bottom - r.top, row.b.Height);
+    }
+    EXPECT_EQ(MainForm->Caption(), "Quenmoor");
+    RECT client;
+    GetClientRect(MainForm->Handle(), &client);
+    EXPECT_EQ(client.right, 560);
+    EXPECT_EQ(client.bottom, 353);
+    LONG style = GetWindowLongA(MainForm->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_NE(MainForm->FindComponent("ApplicationEvents"), nullptr);
+    EXPECT_NE(MainForm->FindComponent("MainTranslator"), nullptr);
+    EXPECT_EQ(MainForm->OutputFileEditBox->Text(), "*.*");
+}
+
+TEST_F(MainWindow, CreateMakesARealHardLink) {
+    std::string source = dir.MakeFile("source.dat", "payload");
+    std::string out = dir.MakeDir("out");
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    SelectFile("source.dat");
+    EXPECT_EQ(MainForm->OutputFileEditBox->Text(), "source.dat");
+    MainForm->OutputDirListBox->SetDirectory(out);
+    MainForm->OutputFileEditBox->SetText("linked.dat");
+    MainForm->CreateButtonClick();
+
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Text, "Hard Link Created");
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Information);
+    EXPECT_EQ(boxes.Last().Caption, "Information");
+    EXPECT_TRUE(boxes.Last().Buttons == tk::MsgDlgButtons{tk::mbOK});
+    FileIdentity a = IdentityOf(source), b = IdentityOf(out + "\\linked.dat");
+    ASSERT_TRUE(a.ok && b.ok);
+    EXPECT_EQ(a.index, b.index);
+    EXPECT_EQ(a.volume, b.volume);
+    EXPECT_EQ(b.links, 2u);
+    EXPECT_EQ(ReadFile(out + "\\linked.dat"), "payload");
+    // Nothing else happens: the name field keeps its text.
+    EXPECT_EQ(MainForm->OutputFileEditBox->Text(), "linked.dat");
+}
+
+TEST_F(MainWindow, FailuresAreReportedWithTheSentenceAndChangeNothing) {
+    std::string source = dir.MakeFile("source.dat", "payload");
+    std::string taken = dir.MakeFile("taken.dat", "other");
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    MainForm->OutputDirListBox->SetDirectory(dir.Path());
+
+    // A target that exists.
+    SelectFile("source.dat");
+    MainForm->OutputFileEditBox->SetText("taken.dat");
+    MainForm->CreateButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Information);
+    EXPECT_TRUE(boxes.Last().Text == ErrorText(183) || boxes.Last().Text == ErrorText(80)) << boxes.Last().Text;
+    EXPECT_EQ(ReadFile(taken), "other");
+    EXPECT_EQ(IdentityOf(source).links, 1u);
+
+    // Characters the file system refuses.
+    MainForm->OutputFileEditBox->SetText("bad|name?.dat");
+    MainForm->CreateButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Last().Text, ErrorText(123));
+
+    // An empty name names the folder itself.
+    MainForm->OutputFileEditBox->SetText("");
+    MainForm->CreateButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 3u);
+    EXPECT_NE(boxes.Last().Text, "Hard Link Created");
+
+    // A path beyond the length limit.
+    MainForm->OutputFileEditBox->SetText(std::string(300, 'x'));
+    MainForm->CreateButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 4u);
+    EXPECT_NE(boxes.Last().Text, "Hard Link Created");
+    EXPECT_EQ(IdentityOf(source).links, 1u);
+}
+
+TEST_F(MainWindow, CreateWithNoFileSelectedReportsTheSystemsCode) {
+    dir.MakeFile("source.dat");
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    MainForm->OutputDirListBox->SetDirectory(dir.Path());
+    ASSERT_EQ(MainForm->InputFileList->FileName(), "");
+    EXPECT_EQ(MainForm->OutputFileEditBox->Text(), "*.*");
+    MainForm->CreateButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Information);
+    EXPECT_NE(boxes.Last().Text, "Hard Link Created");
+    EXPECT_FALSE(FileExists(dir / "*.*"));
+}
+
+TEST_F(MainWindow, HintsShowTheSelectedPathsForLongerThanUsual) {
+    dir.MakeFile("one.txt");
+    dir.MakeFile("two.txt");
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    MainForm->OutputDirListBox->SetDirectory(dir.Path());
+    bool canShow = true;
+
+    tk::HintInfo none = tk::App->PrepareHint(MainForm->InputFileList, canShow);
+    EXPECT_EQ(none.HintStr, "");  // no file selected: no hint
+    EXPECT_EQ(none.HideTimeout, 99999);
+
+    SelectFile("two.txt");
+    tk::HintInfo file = tk::App->PrepareHint(MainForm->InputFileList, canShow);
+    EXPECT_EQ(file.HintStr, dir / "two.txt");
+    EXPECT_EQ(tk::App->PrepareHint(MainForm->OutputDirListBox, canShow).HintStr, dir.Path());
+    EXPECT_EQ(tk::App->PrepareHint(MainForm->InputDirList, canShow).HintStr, dir.Path());
+
+    tk::HintInfo other = tk::App->PrepareHint(MainForm->CreateButton, canShow);
+    EXPECT_EQ(other.HintStr, "");
+    EXPECT_EQ(other.HideTimeout, 99999);
+    EXPECT_TRUE(canShow);
+}
+
+TEST_F(MainWindow, ButtonsShowTheOtherWindowsModally) {
+    ModalLog modal;
+    MainForm->NewFolderButonClick();
+    MainForm->MultiHardLinkButtonClick();
+    MainForm->OptionsButtonClick();
+    MainForm->AboutButtonClick();
+    EXPECT_EQ(modal.Shown, (std::vector<std::string>{"NewFolderForm", "MultiHardLinkForm", "OptionsForm", "AboutForm"}));
+}
+
+TEST_F(MainWindow, AnErrorInAHandlerShowsTheStandardBoxAndTheProgramGoesOn) {
+    MainForm->CreateButton->OnClick = [] { throw tk::Exception("Failed to set data for 'Language'"); };
+    SendMessageA(MainForm->OutputGroupBox->Handle(), WM_COMMAND, MAKEWPARAM(MainForm->CreateButton->Id(), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(MainForm->CreateButton->Handle()));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Last().StandardErrorBox);
+    EXPECT_EQ(boxes.Last().Caption, "Quenmoor");
+    EXPECT_EQ(boxes.Last().Text, "Failed to set data for 'Language'");
+    EXPECT_TRUE(IsWindow(MainForm->Handle()));
+}
