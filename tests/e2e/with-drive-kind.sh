@@ -5,7 +5,7 @@
 set -u
 prefix=$1 kind=$2
 shift 2
-export WINEPREFIX="$prefix" WINEDEBUG=-all
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
 wine_quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 wine_quiet wineserver -p &
