@@ -242,3 +242,17 @@ TEST_F(MainWindow, AnErrorInAHandlerShowsTheStandardBoxAndTheProgramGoesOn) {
     EXPECT_EQ(boxes.Last().Text, "Failed to set data for 'Language'");
     EXPECT_TRUE(IsWindow(MainForm->Handle()));
 }
+
+TEST_F(MainWindow, HelpWithoutAReadMeReportsTheShellsError) {
+    // The test program's folder holds no read-me.
+    ASSERT_FALSE(FileExists(tk::ModuleFolder() + "readme.txt"));
+    MainForm->HelpButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Error);
+    EXPECT_TRUE(boxes.Last().Buttons == tk::MsgDlgButtons{tk::mbOK});
+    // Whatever code the shell left, the text is its sentence.
+    const std::string& text = boxes.Last().Text;
+    size_t open = text.rfind('(');
+    ASSERT_NE(open, std::string::npos) << text;
+    EXPECT_EQ(text, ErrorText(std::stoi(text.substr(open + 1))));
+}
