@@ -138,7 +138,8 @@ void TvgCustomTranslator::TranslatePropInstance(tk::Persistent* Instance) {
 }
 
 bool TvgCustomTranslator::SkipProperty(tk::Persistent& Instance, const std::string& PropName) {
-    return PropName == "Name" && Instance.AsComponent();
+    if (PropName == "Name" && Instance.AsComponent()) return true;
+    return PropName == "Properties" && dynamic_cast<TvgCustomTranslator*>(&Instance);
 }
 
 bool TvgCustomTranslator::Visited(tk::Persistent* p) const {
@@ -187,6 +188,7 @@ void TvgCustomTranslator::TranslateObject(tk::Persistent* Instance) {
     }
 
     for (const tk::ObjectProperty* prop : Instance->ObjectProperties()) {
+        if (SkipProperty(*Instance, prop->Name)) continue;
         tk::Persistent* object = prop->Get(*Instance);
         if (!object || object->AsComponent()) continue;
         PathRestorer inner(currentPath_);

@@ -74,8 +74,8 @@ public:
 protected:
     virtual void DoActivate() {}
     virtual void DoDeactivate() {}
-    // Properties the walk leaves alone: renaming a component or the
-    // translator's own file would break the paths and the translator.
+    // Properties the walk leaves alone: renaming a component, or changing a
+    // translator's file or filter, would break the paths and the translator.
     virtual bool SkipProperty(tk::Persistent& Instance, const std::string& PropName);
 
 private:
