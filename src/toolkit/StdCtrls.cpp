@@ -50,7 +50,9 @@ void Label::AdjustBounds() {
     RECT r{0, 0, WordWrap ? Width() : 0, 0};
     UINT flags = DT_CALCRECT | DT_EXPANDTABS | (WordWrap ? DT_WORDBREAK : 0) | (ShowAccelChar ? 0 : DT_NOPREFIX);
     DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, flags);
-    SetBounds(Left(), Top(), WordWrap ? Width() : static_cast<int>(r.right), static_cast<int>(r.bottom));
+    // Wine draws some glyphs a pixel past their measured advance, which cut
+    // the last character off; one pixel of slack costs nothing on Windows.
+    SetBounds(Left(), Top(), WordWrap ? Width() : static_cast<int>(r.right) + 1, static_cast<int>(r.bottom));
 }
 
 bool Label::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
