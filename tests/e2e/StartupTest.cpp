@@ -83,6 +83,17 @@ TEST(EndToEnd, CreatesAHardLinkThroughTheMainWindow) {
     EXPECT_EQ(code, 0u);
 }
 
+TEST(EndToEnd, ClosingTheMainWindowEndsTheProgramWithCodeZero) {
+    TempDir dir;
+    Program program(dir.Path());
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 TEST(EndToEnd, RefusesASystemOutsideTheNtFamily) {
     ScopedRegValue win98(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\ombrel.exe", "Version", "win98");
     TempDir dir;
