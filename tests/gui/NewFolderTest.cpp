@@ -29,13 +29,13 @@ protected:
         MultiHardLinkForm = nullptr;
         MainForm = nullptr;
     }
-    // Shows the window modally, runs an action inside, and returns whether it closed.
+    // Runs an action on the window and tells whether it asked to close.
     bool ShownDoing(const std::function<void()>& action) {
-        form->Show();
+        bool closed = false;
+        form->OnClose = [&](tk::CloseAction&) { closed = true; };
         action();
-        bool open = form->Visible();
-        form->Hide();
-        return !open;
+        form->OnClose = nullptr;
+        return closed;
     }
 
     TempDir dir;
