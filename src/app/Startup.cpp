@@ -18,6 +18,10 @@ int RunQuenmoor() {
         app.Run();
     } catch (const tk::EHalt& halt) {
         return halt.ExitCode;
+    } catch (const std::exception& e) {
+        // A window that cannot be made: say why rather than vanish.
+        app.ShowException(e.what());
+        return 1;
     }
     return 0;
 }

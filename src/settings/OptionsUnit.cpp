@@ -1,6 +1,32 @@
 #include "settings/OptionsUnit.h"
 
+#include "settings/Registry.h"
+#include "settings/ShellIntegration.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Handles.h"
+
 TOptionsForm* OptionsForm = nullptr;
+const char* const SettingsKey = "Software\\Quenmoor";
+
+using tk::Make;
+
+namespace {
+const char* const LanguageValue = "Language";
+const char* const Question = " messages not found. Do you want to run the program in US English?";
+
+void StoreLanguage(const std::string& language) {
+    TRegistry reg;
+    reg.RootKey = HKEY_LOCAL_MACHINE;
+    // A fresh object has no key open, so a failed creation makes the write
+    // fail too instead of landing elsewhere.
+    reg.OpenKey(SettingsKey, true);
+    reg.WriteString(LanguageValue, language);
+}
+
+void SelectLanguage(tk::ComboBox* combo, const std::string& name) {
+    combo->SetItemIndex(combo->Items()->IndexOf(name));
+}
+}  // namespace
 
 const tk::ClassInfo& TOptionsForm::StaticClass() {
     static const tk::ClassInfo info{"TOptionsForm", &tk::Form::StaticClass(), {}, {}};
@@ -15,5 +41,97 @@ TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
     FormBorderIcons = tk::biSystemMenu;
     Position = tk::FormPosition::MainFormCenter;
 
+    Label1 = Make<tk::Label>(this, this, "Label1", {32, 21, 51, 13}, "Language:");
+    LangCombo = Make<tk::ComboBox>(this, this, "LangCombo", {104, 16, 129, 21}, "", 0);
+    OkButton = Make<tk::Button>(this, this, "OkButton", {184, 80, 75, 25}, "Ok", 1);
+    CheckIntegrate = Make<tk::CheckBox>(this, this, "CheckIntegrate", {32, 48, 233, 17}, "Integrate with Windows Explorer", 2);
     OptionsFormTranslator = tk::MakeComponent<TvgTranslator>(this, "OptionsFormTranslator");
+
+    LangCombo->Style = tk::ComboStyle::DropDownList;
+    OkButton->OnClick = [this] { OkButtonClick(); };
+    OnCreate = [this] { FormCreate(); };
+}
+
+std::vector<TvgTranslator*> TOptionsForm::Translators() {
+    static const char* const names[][2] = {{"MainForm", "MainTranslator"},
+                                           {"MultiHardLinkForm", "MultiHardLinkTranslator"},
+                                           {"NewFolderForm", "NewFolderTranslator"}};
+    std::vector<TvgTranslator*> out;
+    for (const auto& pair : names) {
+        tk::Component* form = Owner() ? Owner()->FindComponent(pair[0]) : nullptr;
+        auto* t = form ? dynamic_cast<TvgTranslator*>(form->FindComponent(pair[1])) : nullptr;
+        if (t) out.push_back(t);
+    }
+    out.push_back(OptionsFormTranslator);
+    return out;
+}
+
+void TOptionsForm::ApplyLanguage(const std::string& language) {
+    for (TvgTranslator* t : Translators()) {
+        t->SetLanguageFile(ProgramFolder + language + ".lng");
+        t->Translate();
+    }
+}
+
+void TOptionsForm::FormCreate() {
+    // An error ends the language start-up but not the program's.
+    try {
+        StartUp();
+    } catch (...) {
+        if (!tk::App) throw;
+        tk::App->HandleException();
+    }
+}
+
+void TOptionsForm::StartUp() {
+    ProgramFolder = tk::ModuleFolder();
+    if (!ProgramFolder.empty() && ProgramFolder.back() != '\\') ProgramFolder += '\\';
+
+    tk::Strings* items = LangCombo->Items();
+    items->BeginUpdate();
+    WIN32_FIND_DATAA found;
+    tk::FindHandle find(FindFirstFileA((ProgramFolder + "*.lng").c_str(), &found));
+    if (find) {
+        do {
+            std::string name = found.cFileName;
+            items->Add(name.substr(0, name.find('.')));
+        } while (FindNextFileA(find.get(), &found));
+    }
+    if (items->Count() == 0) items->Add("English");
+    items->EndUpdate();
+
+    std::string stored;
+    {
+        TRegistry reg;
+        reg.RootKey = HKEY_LOCAL_MACHINE;
+        if (reg.OpenKey(SettingsKey, false)) {
+            stored = reg.ReadString(LanguageValue);
+            SelectLanguage(LangCombo, stored);
+        } else {
+            SelectLanguage(LangCombo, "English");
+        }
+    }
+
+    if (LangCombo->GetText().empty()) {
+        if (tk::MessageDlg(stored + Question, tk::MsgDlgType::Error, {tk::mbYes, tk::mbNo}) != tk::mrYes)
+            throw tk::EHalt{0};
+        SelectLanguage(LangCombo, "English");
+        StoreLanguage(LangCombo->GetText());
+    }
+
+    CurrentLanguage = LangCombo->GetText();
+    ApplyLanguage(CurrentLanguage);
+    CheckIntegrate->SetChecked(ShellIntegration::IsRegistered());
+}
+
+void TOptionsForm::OkButtonClick() {
+    std::string language = LangCombo->GetText();
+    if (language != CurrentLanguage) {
+        CurrentLanguage = language;
+        StoreLanguage(language);
+        ApplyLanguage(language);
+    }
+    if (CheckIntegrate->Checked()) ShellIntegration::Register(ProgramFolder);
+    else ShellIntegration::Unregister();
+    Close();
 }

@@ -115,6 +115,8 @@ int MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons, 
     auto* message = new Label(&box);
     message->SetName("Message");
     message->ShowAccelChar = false;
+    message->AutoSize = false;
+    message->WordWrap = true;
     message->SetParent(&box);
     message->SetBounds(textLeft, textTop, textRect.right + 4, textRect.bottom);
     message->SetCaption(text);

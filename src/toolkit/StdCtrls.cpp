@@ -29,7 +29,28 @@ Label::Label(Component* owner) : Control(owner) {}
 
 void Label::CreateParamsFor(CreateParams& p) {
     p.ClassName = "STATIC";
-    p.Style |= SS_LEFT | (ShowAccelChar ? 0 : SS_NOPREFIX);
+    p.Style |= (WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | (ShowAccelChar ? 0 : SS_NOPREFIX);
+}
+
+void Label::SetText(const std::string& v) {
+    Control::SetText(v);
+    AdjustBounds();
+}
+
+void Label::FontChanged() {
+    Control::FontChanged();
+    AdjustBounds();
+}
+
+void Label::AdjustBounds() {
+    if (!AutoSize || !HandleAllocated()) return;
+    WindowDc dc(Handle());
+    SelectObj sel(dc.get(), EffectiveFont());
+    std::string text = GetText();
+    RECT r{0, 0, WordWrap ? Width() : 0, 0};
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (WordWrap ? DT_WORDBREAK : 0) | (ShowAccelChar ? 0 : DT_NOPREFIX);
+    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, flags);
+    SetBounds(Left(), Top(), WordWrap ? Width() : static_cast<int>(r.right), static_cast<int>(r.bottom));
 }
 
 bool Label::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

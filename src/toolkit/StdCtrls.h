@@ -12,10 +12,19 @@ public:
     static const ClassInfo& StaticClass();
     const ClassInfo& Class() const override { return StaticClass(); }
     bool ShowAccelChar = true;  // "&" marks the mnemonic
+    // Fits the label to its text, so a font or translation never cuts it.
+    bool AutoSize = true;
+    bool WordWrap = false;
+    void SetText(const std::string& v) override;
 
 protected:
     void CreateParamsFor(CreateParams& p) override;
+    void InitWnd() override { AdjustBounds(); }
+    void FontChanged() override;
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void AdjustBounds();
 };
 
 class Button : public Control {

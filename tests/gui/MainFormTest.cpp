@@ -97,6 +97,17 @@ TEST_F(MainWindow, ControlsFollowTheFormDescription) {
         RECT r = BoundsInParent(c);
         EXPECT_EQ(r.left, row.b.Left);
         EXPECT_EQ(r.top, row.b.Top);
+        if (row.kind == std::string("TLabel")) {
+            // Labels fit their text in whatever font the system gives.
+            HDC dc = GetDC(c->Handle());
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c->Handle(), WM_GETFONT, 0, 0)));
+            SIZE sz;
+            GetTextExtentPoint32A(dc, row.text, static_cast<int>(strlen(row.text)), &sz);
+            SelectObject(dc, old);
+            ReleaseDC(c->Handle(), dc);
+            EXPECT_GE(r.right - r.left, sz.cx);
+            continue;
+        }
         EXPECT_EQ(r.right - r.left, row.b.Width);
         if (row.kind != std::string("TEmiDriveComboBox") && row.kind != std::string("TFilterComboBox"))
             EXPECT_EQ(r.bottom - r.top, row.b.Height);
@@ -230,4 +241,18 @@ TEST_F(MainWindow, AnErrorInAHandlerShowsTheStandardBoxAndTheProgramGoesOn) {
     EXPECT_EQ(boxes.Last().Caption, "Quenmoor");
     EXPECT_EQ(boxes.Last().Text, "Failed to set data for 'Language'");
     EXPECT_TRUE(IsWindow(MainForm->Handle()));
+}
+
+TEST_F(MainWindow, HelpWithoutAReadMeReportsTheShellsError) {
+    // The test program's folder holds no read-me.
+    ASSERT_FALSE(FileExists(tk::ModuleFolder() + "readme.txt"));
+    MainForm->HelpButtonClick();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Error);
+    EXPECT_TRUE(boxes.Last().Buttons == tk::MsgDlgButtons{tk::mbOK});
+    // Whatever code the shell left, the text is its sentence.
+    const std::string& text = boxes.Last().Text;
+    size_t open = text.rfind('(');
+    ASSERT_NE(open, std::string::npos) << text;
+    EXPECT_EQ(text, ErrorText(std::stoi(text.substr(open + 1))));
 }

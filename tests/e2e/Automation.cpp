@@ -1,0 +1,161 @@
+#include "Automation.h"
+
+namespace automation {
+
+std::string ProductDir() {
+    // The build hands a Unix path; Wine shows the Unix root as drive Z:.
+    std::string p = "Z:" + std::string(QUENMOOR_PRODUCT_DIR);
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+Program::Program(const std::string& workDir, const std::string& exe) {
+    std::string path = ProductDir() + "\\" + exe;
+    std::string cmd = "\"" + path + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))
+        info_ = {};
+}
+
+Program::~Program() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Program::WaitForExit(DWORD ms, DWORD* exitCode) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+    return true;
+}
+
+namespace {
+struct EnumState {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK CollectVisible(HWND wnd, LPARAM lp) {
+    auto* st = reinterpret_cast<EnumState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == st->pid && IsWindowVisible(wnd)) st->found.push_back(wnd);
+    return TRUE;
+}
+struct FindState {
+    std::string cls, text;
+    HWND found = nullptr;
+};
+BOOL CALLBACK FindChild(HWND wnd, LPARAM lp) {
+    auto* st = reinterpret_cast<FindState*>(lp);
+    if (lstrcmpiA(ClassOf(wnd).c_str(), st->cls.c_str()) == 0 && (st->text.empty() || TextOf(wnd) == st->text)) {
+        st->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+BOOL CALLBACK CollectStatics(HWND wnd, LPARAM lp) {
+    auto* out = reinterpret_cast<std::vector<std::string>*>(lp);
+    if (lstrcmpiA(ClassOf(wnd).c_str(), "Static") == 0) {
+        std::string t = TextOf(wnd);
+        if (!t.empty()) out->push_back(t);
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> Program::VisibleWindows() const {
+    EnumState st{info_.dwProcessId, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&st));
+    return st.found;
+}
+
+HWND Program::WaitForWindow(const std::string& caption, DWORD ms) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : VisibleWindows())
+                if (TextOf(w) == caption) found = w;
+            return found != nullptr;
+        },
+        ms);
+    return found;
+}
+
+std::string TextOf(HWND wnd) {
+    char buf[1024] = {};
+    // WM_GETTEXT reaches into the other process; GetWindowText would not.
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return buf;
+}
+
+std::string ClassOf(HWND wnd) {
+    char buf[256] = {};
+    GetClassNameA(wnd, buf, sizeof buf);
+    return buf;
+}
+
+HWND FindDescendant(HWND parent, const std::string& className, const std::string& text) {
+    FindState st{className, text, nullptr};
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&st));
+    return st.found;
+}
+
+HWND ChildAt(HWND parent, int x, int y) {
+    HWND h = ChildWindowFromPointEx(parent, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    return h == parent ? nullptr : h;
+}
+
+std::vector<std::string> StaticTexts(HWND box) {
+    std::vector<std::string> out;
+    EnumChildWindows(box, CollectStatics, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+void Click(HWND wnd, int x, int y) {
+    PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void DoubleClick(HWND wnd, int x, int y) {
+    Click(wnd, x, y);
+    PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+void TypeText(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+void PressKey(HWND wnd, WORD vk) {
+    PostMessageA(wnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(wnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const std::string& value)
+    : root_(root), key_(key), name_(name) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(h);
+    }
+}
+
+ScopedRegValue::~ScopedRegValue() {
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+        RegDeleteValueA(h, name_.c_str());
+        RegCloseKey(h);
+    }
+}
+
+}  // namespace automation

@@ -1,0 +1,99 @@
+#include "support/Files.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    std::string root(base);
+    if (!root.empty() && root.back() == '\\') root.pop_back();
+    for (;;) {
+        path_ = root + "\\qm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    // The lists may have made a folder inside current: step out first.
+    char cur[MAX_PATH * 2] = {};
+    GetCurrentDirectoryA(sizeof cur, cur);
+    if (_strnicmp(cur, path_.c_str(), path_.size()) == 0) SetCurrentDirectoryA("C:\\");
+    RemoveTree(path_);
+}
+
+std::string TempDir::MakeFile(const std::string& name, const std::string& content) {
+    std::string p = *this / name;
+    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(h);
+    }
+    return p;
+}
+
+std::string TempDir::MakeDir(const std::string& name) {
+    std::string p = *this / name;
+    CreateDirectoryA(p.c_str(), nullptr);
+    return p;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else DeleteFileA(child.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::string out;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    CloseHandle(h);
+    return out;
+}
+
+FileIdentity IdentityOf(const std::string& path) {
+    FileIdentity id;
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return id;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info)) {
+        id.ok = true;
+        id.volume = info.dwVolumeSerialNumber;
+        id.index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        id.links = info.nNumberOfLinks;
+    }
+    CloseHandle(h);
+    return id;
+}
+
+}  // namespace testsupport
