@@ -96,7 +96,7 @@ void TDirectoryListBox::SetDirLabel(tk::Label* label) {
 
 void TDirectoryListBox::ShowInLabel() {
     if (!dirLabel_) return;
-    int width = dirLabel_->Width() > 0 ? dirLabel_->Width() : Width();
+    int width = dirLabel_->AutoSize || dirLabel_->Width() <= 0 ? Width() : dirLabel_->Width();
     auto font = reinterpret_cast<HFONT>(SendMessageA(dirLabel_->Handle(), WM_GETFONT, 0, 0));
     dirLabel_->SetCaption(MinimizeName(directory_, font, width));
 }

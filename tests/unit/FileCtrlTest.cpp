@@ -234,6 +234,8 @@ TEST_F(FolderLists, DirLabelShowsTheFolderShortenedToItsWidth) {
     std::string deep = dir.MakeDir("a_rather_long_folder_name") + "\\another_long_folder_name";
     CreateDirectoryA(deep.c_str(), nullptr);
     auto* label = tk::Make<tk::Label>(host, host, "Path", {8, 240, 120, 13});
+    label->AutoSize = false;
+    label->SetBounds(8, 240, 120, 13);
     dirs->SetDirLabel(label);
     ASSERT_TRUE(DirExists(deep)) << deep;
     dirs->SetDirectory(deep);
