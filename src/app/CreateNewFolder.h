@@ -10,7 +10,15 @@ public:
     static const tk::ClassInfo& StaticClass();
     const tk::ClassInfo& Class() const override { return StaticClass(); }
 
+    tk::Label* NameLabel;
+    tk::Edit* EditDirBox;
+    tk::Button* OkButton;
+    tk::Button* CancelButton;
     TvgTranslator* NewFolderTranslator;
+
+    void OkButtonClick();
+    void CancelButtonClick();
+    void EditDirBoxKeyPress(char& Key);
 };
 
 extern TNewFolderForm* NewFolderForm;

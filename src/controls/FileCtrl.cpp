@@ -1,5 +1,9 @@
 #include "controls/FileCtrl.h"
 
+#include "toolkit/Dialogs.h"
+
+#include <winnetwk.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -86,8 +90,15 @@ void TDirectoryListBox::SetDirLabel(tk::Label* label) {
     dirLabel_ = label;
     if (label) {
         FreeNotification(label);
-        label->SetCaption(directory_);
+        ShowInLabel();
     }
+}
+
+void TDirectoryListBox::ShowInLabel() {
+    if (!dirLabel_) return;
+    int width = dirLabel_->AutoSize || dirLabel_->Width() <= 0 ? Width() : dirLabel_->Width();
+    auto font = reinterpret_cast<HFONT>(SendMessageA(dirLabel_->Handle(), WM_GETFONT, 0, 0));
+    dirLabel_->SetCaption(MinimizeName(directory_, font, width));
 }
 
 std::string TDirectoryListBox::DrivePart() const {
@@ -107,24 +118,22 @@ void TDirectoryListBox::InitWnd() {
 }
 
 void TDirectoryListBox::BuildList() {
-    std::string root = DrivePart() + "\\";
+    std::string drive = DrivePart();
     DWORD flags = 0;
-    if (GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+    if (GetVolumeInformationA((drive + "\\").c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
         preserveCase_ = flags & (FS_CASE_IS_PRESERVED | FS_CASE_SENSITIVE);
         caseSensitive_ = flags & FS_CASE_SENSITIVE;
     }
-    std::vector<std::pair<std::string, HBITMAP>> items;
-    std::string drive = DrivePart();
     std::string rest = directory_.substr(drive.size());
     if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
     if (!rest.empty() && rest.back() == '\\') rest.pop_back();
     std::vector<std::string> parts = rest.empty() ? std::vector<std::string>{} : SplitAt(rest, '\\');
-    bool network = drive.rfind("\\\\", 0) == 0;
+
+    std::vector<std::pair<std::string, void*>> items;
     items.emplace_back(drive + "\\", parts.empty() ? currentPic_.get() : openPic_.get());
     for (size_t i = 0; i < parts.size(); ++i)
         items.emplace_back(parts[i], i + 1 == parts.size() ? currentPic_.get() : openPic_.get());
-    (void)network;
-    int current = static_cast<int>(items.size()) - 1;
+    currentIndex_ = static_cast<int>(items.size()) - 1;
 
     std::vector<std::string> subs;
     std::string pattern = directory_ + (directory_.back() == '\\' ? "" : "\\") + "*.*";
@@ -139,13 +148,10 @@ void TDirectoryListBox::BuildList() {
         } while (FindNextFileA(find.get(), &fd));
     }
     std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) { return tk::CompareText(a, b) < 0; });
+    for (auto& sub : subs) items.emplace_back(std::move(sub), closedPic_.get());
 
-    Items()->BeginUpdate();
-    Items()->Clear();
-    for (auto& [name, pic] : items) Items()->Add(name, pic);
-    for (auto& s : subs) Items()->Add(s, closedPic_.get());
-    Items()->EndUpdate();
-    if (HandleAllocated()) SetItemIndex(current);
+    static_cast<tk::ControlItems*>(Items())->Replace(std::move(items));
+    if (HandleAllocated()) SetItemIndex(currentIndex_);
 }
 
 std::string TDirectoryListBox::GetItemPath(int index) const {
@@ -168,8 +174,11 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (same) return;
     std::string p = path;
     if (p.size() >= 2 && p.front() == '[' && p.back() == ']') p = p.substr(1, p.size() - 2);
-    char full[MAX_PATH * 2] = {};
-    if (!GetFullPathNameA(p.c_str(), sizeof full, full, nullptr)) throw tk::EInOutError(static_cast<int>(GetLastError()));
+    char full[MAX_PATH] = {};
+    DWORD n = GetFullPathNameA(p.c_str(), sizeof full, full, nullptr);
+    if (!n) throw tk::EInOutError(static_cast<int>(GetLastError()));
+    // Too long for the buffer: the system left it unfilled.
+    if (n >= sizeof full) throw tk::EInOutError(ERROR_FILENAME_EXCED_RANGE);
     if (FolderExists(directory_)) SetCurrentDirectoryA(directory_.c_str());
     EnterFolder(full);
     directory_ = CurrentFolder();
@@ -190,7 +199,7 @@ void TDirectoryListBox::Update() {
 
 void TDirectoryListBox::Change() {
     if (fileList_) fileList_->SetDirectory(directory_);
-    if (dirLabel_) dirLabel_->SetCaption(directory_);
+    ShowInLabel();
     if (OnChange) OnChange();
 }
 
@@ -222,10 +231,7 @@ void TDirectoryListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
     if (index < 0 || index >= Items()->Count()) return;
     HBITMAP pic = static_cast<HBITMAP>(Items()->ObjectAt(index));
-    int current = 0;
-    for (int i = 0; i < Items()->Count(); ++i)
-        if (Items()->ObjectAt(i) == currentPic_.get()) current = i;
-    int indent = pic == closedPic_.get() ? (current + 1) * 4 + 2 : index * 4 + 2;
+    int indent = pic == closedPic_.get() ? (currentIndex_ + 1) * 4 + 2 : index * 4 + 2;
     SIZE sz = tk::BitmapSize(pic);
     tk::DrawTransparent(dc, rect.left + indent, (rect.top + rect.bottom - sz.cy) / 2, pic);
     std::string text = Items()->Get(index);
@@ -309,7 +315,7 @@ void TFileListBox::ReadFileNames() {
     for (int a = ftReadOnly; a <= ftArchive; ++a)
         if (fileType_.Has(static_cast<TFileAttr>(a))) want |= bits[a];
     EnterFolder(directory_);
-    std::vector<std::pair<std::string, HBITMAP>> found;
+    std::vector<std::pair<std::string, void*>> found;
     HCURSOR oldCursor = nullptr;
     for (const std::string& mask : SplitAt(mask_, ';')) {
         if (mask.empty()) continue;
@@ -337,12 +343,7 @@ void TFileListBox::ReadFileNames() {
     // One sort and one redraw per reading.
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return tk::CompareText(a.first, b.first) < 0; });
-    SetSorted(false);
-    Items()->BeginUpdate();
-    Items()->Clear();
-    for (auto& [name, pic] : found) Items()->Add(name, pic);
-    Items()->EndUpdate();
-    SetSorted(true);
+    static_cast<tk::ControlItems*>(Items())->Replace(std::move(found));
     if (oldCursor) SetCursor(oldCursor);
     Change();
 }
@@ -449,4 +450,232 @@ void TFilterComboBox::Change() {
 void TFilterComboBox::Select() {
     DoClick();
     Change();
+}
+
+// ---- MinimizeName ----
+
+std::string MinimizeName(const std::string& path, HFONT font, int maxWidth) {
+    tk::WindowDc dc(nullptr);
+    tk::SelectObj sel(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    auto fits = [&](const std::string& s) {
+        SIZE sz{};
+        GetTextExtentPoint32A(dc.get(), s.c_str(), static_cast<int>(s.size()), &sz);
+        return sz.cx <= maxWidth;
+    };
+    if (fits(path)) return path;
+    // Drop whole folders after the drive part, leftmost first; then letters.
+    size_t head = path.find('\\', path.rfind("\\\\", 0) == 0 ? path.find('\\', path.find('\\', 2) + 1) : 0);
+    if (head == std::string::npos) head = 0;
+    std::string drive = path.substr(0, head + 1);
+    std::string rest = path.substr(head + 1);
+    for (;;) {
+        size_t cut = rest.find('\\');
+        if (cut == std::string::npos) break;
+        rest.erase(0, cut + 1);
+        std::string s = drive + "...\\" + rest;
+        if (fits(s)) return s;
+    }
+    while (!rest.empty()) {
+        rest.erase(0, 1);
+        std::string s = "..." + rest;
+        if (fits(s)) return s;
+    }
+    return "...";
+}
+
+// ---- TDriveComboBox ----
+
+const tk::ClassInfo& TDriveComboBox::StaticClass() {
+    static const tk::ClassInfo info{"TDriveComboBox", &tk::ComboBox::StaticClass(), {}, {}};
+    return info;
+}
+
+TDriveComboBox::TDriveComboBox(tk::Component* owner) : tk::ComboBox(owner) {
+    Style = tk::ComboStyle::DropDownList;
+    std::string cur = CurrentFolder();
+    drive_ = cur.size() >= 2 && cur[1] == ':' ? static_cast<char>(std::tolower(static_cast<unsigned char>(cur[0]))) : 0;
+}
+
+void TDriveComboBox::Notification(tk::Component* c, tk::Operation op) {
+    if (op == tk::Operation::Remove && c == dirList_) dirList_ = nullptr;
+    tk::ComboBox::Notification(c, op);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+    if (dirList_) RemoveFreeNotification(dirList_);
+    dirList_ = list;
+    if (list) FreeNotification(list);
+}
+
+void TDriveComboBox::InitWnd() {
+    tk::ComboBox::InitWnd();
+    BuildList();
+}
+
+void TDriveComboBox::BuildList() {
+    Items()->BeginUpdate();
+    Items()->Clear();
+    DWORD mask = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(mask & (1u << i))) continue;
+        char letter = static_cast<char>('a' + i);
+        char root[] = {letter, ':', '\\', 0};
+        std::string text = std::string(1, letter) + ":";
+        UINT type = GetDriveTypeA(root);
+        // Removable media are not touched: reading them may wait for a disk.
+        if (type == DRIVE_FIXED || type == DRIVE_RAMDISK || type == DRIVE_REMOTE) {
+            char label[261] = {};
+            tk::ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+            if (GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) && label[0])
+                text += std::string(" [") + label + "]";
+        }
+        Items()->Add(text);
+    }
+    Items()->EndUpdate();
+    SetDrive(drive_);
+}
+
+void TDriveComboBox::SetDrive(char letter) {
+    letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    int found = -1;
+    for (int i = 0; i < Items()->Count() && found < 0; ++i)
+        if (Items()->Get(i)[0] == letter) found = i;
+    if (found < 0) return;
+    SetItemIndex(found);
+    if (letter == drive_) return;
+    drive_ = letter;
+    if (dirList_) dirList_->SetDrive(letter);
+    Change();
+}
+
+void TDriveComboBox::Select() {
+    DoClick();
+    int i = ItemIndex();
+    if (i < 0) return;
+    char previous = drive_;
+    try {
+        SetDrive(Items()->Get(i)[0]);
+    } catch (...) {
+        // The drive could not be entered (no media): show the drive still in use.
+        drive_ = previous;
+        SetDrive(previous);
+        throw;
+    }
+}
+
+// ---- TSelectDirDlg ----
+
+namespace {
+bool NetworkDialogOffered() {
+    using GetCaps = WORD(WINAPI*)(WORD);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto caps = user ? reinterpret_cast<GetCaps>(GetProcAddress(user, "WNetGetCaps")) : nullptr;
+    const WORD kDialog = 8, kConnectDialog = 4;  // WNNC_DIALOG, WNNC_DLG_ConnectDialog
+    return caps && (caps(kDialog) & kConnectDialog);
+}
+
+// Creates a folder with every missing parent.
+bool ForceDirectories(std::string dir) {
+    while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    if (dir.empty() || FolderExists(dir) || (dir.size() == 2 && dir[1] == ':')) return true;
+    size_t cut = dir.find_last_of("\\/");
+    if (cut != std::string::npos && !ForceDirectories(dir.substr(0, cut))) return false;
+    return CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+}  // namespace
+
+const tk::ClassInfo& TSelectDirDlg::StaticClass() {
+    static const tk::ClassInfo info{"TSelectDirDlg", &tk::Form::StaticClass(), {}, {}};
+    return info;
+}
+
+TSelectDirDlg::TSelectDirDlg(tk::Component* owner, TSelectDirOpts options, int helpContext)
+    : tk::Form(owner), options_(options) {
+    using tk::Make;
+    SetName("SelectDirDlg");
+    SetCaption("Select Directory");
+    SetClientSize(424, 255);
+    FormBorderStyle = tk::BorderStyle::Dialog;
+    FormBorderIcons = tk::biSystemMenu;
+    Position = tk::FormPosition::ScreenCenter;
+
+    bool editable = options.Has(sdAllowCreate);
+    DirNameLabel = Make<tk::Label>(this, this, "DirNameLabel", {8, 6, 120, 13}, "Directory &Name:");
+    DirLabel = Make<tk::Label>(this, this, "DirLabel", {8, 24, 408, 13}, "");
+    DirEdit = Make<tk::Edit>(this, this, "DirEdit", {8, 21, 408, 21}, "", 0);
+    DirListLabel = Make<tk::Label>(this, this, "DirListLabel", {8, 48, 120, 13}, "&Directories:");
+    DirList = Make<TDirectoryListBox>(this, this, "DirList", {8, 64, 200, 150}, "", 1);
+    FileListLabel = Make<tk::Label>(this, this, "FileListLabel", {216, 48, 120, 13}, "&Files: (*.*)");
+    FileList = Make<TFileListBox>(this, this, "FileList", {216, 64, 120, 150}, "", 2);
+    NetButton = Make<tk::Button>(this, this, "NetButton", {344, 64, 73, 25}, "Ne&twork...", 3);
+    DriveLabel = Make<tk::Label>(this, this, "DriveLabel", {8, 226, 46, 13}, "D&rives:");
+    DriveList = Make<TDriveComboBox>(this, this, "DriveList", {56, 222, 120, 22}, "", 4);
+    OKButton = Make<tk::Button>(this, this, "OKButton", {184, 222, 73, 25}, "OK", 5);
+    CancelButton = Make<tk::Button>(this, this, "CancelButton", {264, 222, 73, 25}, "Cancel", 6);
+    HelpButton = Make<tk::Button>(this, this, "HelpButton", {344, 222, 73, 25}, "&Help", 7);
+
+    DirLabel->SetVisible(!editable);
+    DirEdit->SetVisible(editable);
+    DirList->SetFileList(FileList);
+    DirList->SetDirLabel(editable ? nullptr : DirLabel);
+    DirList->OnChange = [this] { DirListChange(); };
+    FileList->SetEnabled(false);
+    DriveList->SetDirList(DirList);
+    NetButton->SetVisible(NetworkDialogOffered());
+    NetButton->OnClick = [this] { NetButtonClick(); };
+    OKButton->Default = true;
+    OKButton->OnClick = [this] { OKButtonClick(); };
+    CancelButton->Cancel = true;
+    CancelButton->ModalResult = tk::mrCancel;
+    if (helpContext == 0) {
+        HelpButton->SetVisible(false);
+        OKButton->SetBounds(264, 222, 73, 25);
+        CancelButton->SetBounds(344, 222, 73, 25);
+    }
+    DirListChange();
+}
+
+std::string TSelectDirDlg::Directory() const {
+    return options_.Has(sdAllowCreate) ? DirEdit->Text() : DirList->Directory();
+}
+
+void TSelectDirDlg::SetDirectory(const std::string& path) {
+    if (FolderExists(path)) {
+        DirList->SetDirectory(path);
+        DriveList->SetDrive(DirList->Drive());
+    }
+    // A folder still to be made is shown as asked, over the nearest list.
+    if (options_.Has(sdAllowCreate) && !path.empty()) DirEdit->SetText(path);
+}
+
+void TSelectDirDlg::DirListChange() {
+    if (options_.Has(sdAllowCreate)) DirEdit->SetText(DirList->Directory());
+}
+
+void TSelectDirDlg::OKButtonClick() {
+    std::string dir = Directory();
+    if (options_.Has(sdAllowCreate) && options_.Has(sdPrompt) && !FolderExists(dir) &&
+        tk::MessageDlg("The specified directory does not exist. Create it?", tk::MsgDlgType::Confirmation,
+                       {tk::mbYes, tk::mbNo}) != tk::mrYes)
+        return;
+    ModalResult = tk::mrOk;
+}
+
+void TSelectDirDlg::NetButtonClick() {
+    using ConnectDialog = DWORD(WINAPI*)(HWND, DWORD);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto dialog = user ? reinterpret_cast<ConnectDialog>(GetProcAddress(user, "WNetConnectionDialog")) : nullptr;
+    if (dialog && dialog(Handle(), RESOURCETYPE_DISK) == NO_ERROR) DriveList->BuildList();
+}
+
+bool SelectDirectory(std::string& Directory, TSelectDirOpts Options, int HelpCtx) {
+    TSelectDirDlg dlg(nullptr, Options, HelpCtx);
+    dlg.AfterConstruction();
+    dlg.SetDirectory(Directory);
+    if (dlg.ShowModal() != tk::mrOk) return false;
+    std::string chosen = dlg.Directory();
+    if (Options.Has(sdPerformCreate) && Options.Has(sdAllowCreate) && !ForceDirectories(chosen))
+        throw tk::EInOutError(static_cast<int>(GetLastError()));
+    Directory = chosen;
+    return true;
 }

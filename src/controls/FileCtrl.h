@@ -39,9 +39,11 @@ protected:
 private:
     void BuildList();
     void Change();
+    void ShowInLabel();
     std::string DrivePart() const;
 
     std::string directory_;
+    int currentIndex_ = 0;
     TFileListBox* fileList_ = nullptr;
     tk::Label* dirLabel_ = nullptr;
     tk::BitmapHandle openPic_, currentPic_, closedPic_;
@@ -132,6 +134,85 @@ private:
     std::vector<std::string> masks_;
     TFileListBox* fileList_ = nullptr;
 };
+
+// A drop-down list of the machine's drive letters that moves a folder list.
+class TDriveComboBox : public tk::ComboBox {
+public:
+    explicit TDriveComboBox(tk::Component* owner);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    char Drive() const { return drive_; }
+    void SetDrive(char letter);
+    TDirectoryListBox* DirList() const { return dirList_; }
+    void SetDirList(TDirectoryListBox* list);
+    // Reads the drive letters again (after a network connection was made).
+    void BuildList();
+
+protected:
+    void InitWnd() override;
+    void Select() override;
+    void Notification(tk::Component* c, tk::Operation op) override;
+
+private:
+    char drive_ = 0;
+    TDirectoryListBox* dirList_ = nullptr;
+};
+
+enum TSelectDirOpt { sdAllowCreate, sdPerformCreate, sdPrompt };
+
+class TSelectDirOpts {
+public:
+    TSelectDirOpts(std::initializer_list<TSelectDirOpt> list = {}) {
+        for (TSelectDirOpt o : list) bits_ |= 1u << o;
+    }
+    bool Has(TSelectDirOpt o) const { return bits_ & (1u << o); }
+
+private:
+    unsigned bits_ = 0;
+};
+
+// The toolkit's folder selection window, built from the folder, file and
+// drive lists.
+class TSelectDirDlg : public tk::Form {
+public:
+    TSelectDirDlg(tk::Component* owner, TSelectDirOpts options, int helpContext);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+
+    tk::Label* DirNameLabel;
+    tk::Label* DirLabel;  // the path, when the user may not type one
+    tk::Edit* DirEdit;    // the path, with sdAllowCreate
+    tk::Label* DirListLabel;
+    TDirectoryListBox* DirList;
+    tk::Label* FileListLabel;
+    TFileListBox* FileList;
+    tk::Label* DriveLabel;
+    TDriveComboBox* DriveList;
+    tk::Button* OKButton;
+    tk::Button* CancelButton;
+    tk::Button* HelpButton;
+    tk::Button* NetButton;
+
+    // The path the window shows.
+    std::string Directory() const;
+    void SetDirectory(const std::string& path);
+
+    void OKButtonClick();
+    void NetButtonClick();
+    void DirListChange();
+
+private:
+    TSelectDirOpts options_;
+};
+
+// Shows the folder selection window on Directory; true with the chosen path
+// in Directory when it was closed with OK.
+bool SelectDirectory(std::string& Directory, TSelectDirOpts Options, int HelpCtx);
+
+// A path shortened with "..." in place of its leading folders so that it
+// fits a width in pixels with a font.
+std::string MinimizeName(const std::string& path, HFONT font, int maxWidth);
 
 // Makes a folder the process's current directory, as the lists do; raises
 // the input/output error with the system's code when it cannot.

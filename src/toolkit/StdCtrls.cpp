@@ -226,6 +226,15 @@ void ControlItems::Mirror() {
     }
 }
 
+void ControlItems::Replace(std::vector<std::pair<std::string, void*>> items) {
+    items_.clear();
+    items_.reserve(items.size());
+    for (auto& [text, obj] : items) items_.push_back(Item{std::move(text), obj});
+    BeginUpdate();
+    Mirror();
+    EndUpdate();
+}
+
 void ControlItems::Put(int i, const std::string& s) {
     void* obj = ObjectAt(i);
     Delete(i);

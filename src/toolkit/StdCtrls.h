@@ -109,6 +109,9 @@ public:
     bool Sorted = false;
     // Fills the window from the items.
     void Mirror();
+    // Replaces every item at once, as given (no sorted insert), with one
+    // redraw: for lists of thousands of entries.
+    void Replace(std::vector<std::pair<std::string, void*>> items);
 
 protected:
     void SetUpdateState(bool updating) override;

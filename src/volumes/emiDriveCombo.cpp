@@ -2,7 +2,59 @@
 
 #include <winnetwk.h>
 
+#include <algorithm>
 #include <cctype>
+
+namespace {
+
+class SystemQueries : public TDriveQueries {
+public:
+    UINT DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+    bool VolumeLabel(const std::string& root, std::string& label) override {
+        char buf[261] = {};
+        if (!GetVolumeInformationA(root.c_str(), buf, sizeof buf, nullptr, nullptr, nullptr, nullptr, 0)) return false;
+        label = buf;
+        return true;
+    }
+    bool FileSystemName(const std::string& root, std::string& name) override {
+        char buf[12] = {};
+        if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, buf, sizeof buf)) return false;
+        name = buf;
+        return true;
+    }
+    bool ConnectionName(const std::string& local, std::string& remote) override {
+        char buf[261] = {};
+        DWORD len = sizeof buf;
+        if (WNetGetConnectionA(local.c_str(), buf, &len) != NO_ERROR) return false;
+        remote = buf;
+        return true;
+    }
+};
+
+TDriveQueries* installed = nullptr;
+
+std::string RootOf(char letter) {
+    return {static_cast<char>(std::tolower(static_cast<unsigned char>(letter))), ':', '\\'};
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::string InCaseOf(char display, const std::string& s) {
+    return std::islower(static_cast<unsigned char>(display)) ? tk::LowerCase(s) : tk::UpperCase(s);
+}
+
+const char* const kPictureNames[] = {"LARGEFLOPPY", "SMALLFLOPPY", "HARDDRIVE", "NETCONNECT",
+                                     "CDROM",       "RAMDRIVE",    "TAPEDRIVE", "NODRIVE"};
+
+}  // namespace
+
+void SetDriveQueries(TDriveQueries* queries) { installed = queries; }
+
+TDriveQueries& DriveQueries() {
+    static SystemQueries system;
+    return installed ? *installed : system;
+}
 
 const tk::ClassInfo& TEmiDriveComboBox::StaticClass() {
     static const tk::ClassInfo info{"TEmiDriveComboBox", &tk::ComboBox::StaticClass(), {}, {}};
@@ -10,10 +62,41 @@ const tk::ClassInfo& TEmiDriveComboBox::StaticClass() {
 }
 
 TEmiDriveComboBox::TEmiDriveComboBox(tk::Component* owner) : tk::ComboBox(owner) {
-    Style = tk::ComboStyle::DropDownList;
+    Style = tk::ComboStyle::OwnerDrawFixed;
+    LoadPictures();
     char dir[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof dir, dir);
     drive_ = dir[0] == '\\' ? 0 : dir[0];
+    ResetItemHeight();
+}
+
+void TEmiDriveComboBox::LoadPictures() {
+    const char* suffix = iconSize_ == tiLargeIcon ? "32" : "16";
+    for (int i = 0; i < PictureCount; ++i)
+        pictures_[i] = tk::LoadResBitmap((std::string(kPictureNames[i]) + suffix).c_str());
+}
+
+void TEmiDriveComboBox::ResetItemHeight() {
+    int fontHeight = 0;
+    {
+        tk::WindowDc dc(nullptr);
+        tk::SelectObj sel(dc.get(), EffectiveFont());
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc.get(), &tm);
+        fontHeight = tm.tmHeight;
+    }
+    int h = std::max(fontHeight, static_cast<int>(tk::BitmapSize(pictures_[LargeFloppy].get()).cy));
+    if (h != itemHeight_) SetItemHeight(h);  // re-creates the window, and so the entries
+}
+
+void TEmiDriveComboBox::Loaded() {
+    tk::ComboBox::Loaded();
+    ResetItemHeight();
+}
+
+void TEmiDriveComboBox::FontChanged() {
+    tk::ComboBox::FontChanged();
+    ResetItemHeight();
 }
 
 int TEmiDriveComboBox::Count() {
@@ -24,125 +107,151 @@ int TEmiDriveComboBox::Count() {
 void TEmiDriveComboBox::InitWnd() {
     tk::ComboBox::InitWnd();
     BuildList();
-    char d = drive_;
-    drive_ = 0;  // let SetDrive select and fire after every build
-    SetItemIndex(-1);
-    SetDrive(d);
+    SetDrive(drive_);
 }
 
 bool TEmiDriveComboBox::IsNtfsVolume(char letter) {
-    char root[] = {letter, ':', '\\', 0};
-    char fs[12] = {};
-    if (!GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, fs, sizeof fs)) return false;
-    return std::string(fs) == "NTFS";
+    std::string fs;
+    return DriveQueries().FileSystemName(RootOf(letter), fs) && fs == "NTFS";
 }
 
 std::string TEmiDriveComboBox::VolumeCaption(char letter, char display) {
-    char root[] = {letter, ':', '\\', 0};
-    char label[261] = {};
+    std::string label;
     {
+        // An empty removable drive would otherwise ask the user to insert a disk.
         tk::ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
-        if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)) label[0] = 0;
+        if (!DriveQueries().VolumeLabel(RootOf(letter), label)) label.clear();
     }
-    std::string s = std::islower(static_cast<unsigned char>(display)) ? tk::LowerCase(label) : tk::UpperCase(label);
-    return "[" + s + "]";
+    std::string caption = "[";
+    caption += InCaseOf(display, label);
+    caption += ']';
+    return caption;
 }
 
 std::string TEmiDriveComboBox::NetworkCaption(char letter, char display) {
-    char local[] = {static_cast<char>(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
-    char remote[261] = {};
-    DWORD len = sizeof remote;
-    if (WNetGetConnectionA(local, remote, &len) != NO_ERROR) return VolumeCaption(letter, display);
-    std::string s(remote);
-    return std::islower(static_cast<unsigned char>(display)) ? tk::LowerCase(s) : tk::UpperCase(s);
+    std::string remote;
+    if (!DriveQueries().ConnectionName(std::string{Upper(letter), ':'}, remote)) return VolumeCaption(letter, display);
+    return InCaseOf(display, remote);
 }
 
-void TEmiDriveComboBox::AddDrive(char display, unsigned char type, const std::string& volume, const std::string& network) {
+void TEmiDriveComboBox::AddDrive(char display, unsigned char type, const std::string& volume,
+                                 const std::string& network, Picture pic) {
     std::string text = std::string(1, display) + ":";
     if (!volume.empty()) text += " " + volume;
     else if (!network.empty()) text += " " + network;
-    Items()->Add(text);
+    Items()->Add(text, pictures_[pic].get());
     infos_.push_back({type, volume, network});
 }
 
 void TEmiDriveComboBox::BuildList() {
+    Items()->BeginUpdate();
     Items()->Clear();
     infos_.clear();
+    TDriveQueries& q = DriveQueries();
     for (char letter = options_.Has(doNoABDrives) ? 'c' : 'a'; letter <= 'z'; ++letter) {
-        char root[] = {letter, ':', '\\', 0};
-        UINT type = GetDriveTypeA(root);
-        char display = textCase_ == tcUpperCase ? static_cast<char>(std::toupper(letter)) : letter;
+        UINT type = q.DriveType(RootOf(letter));
+        char display = textCase_ == tcUpperCase ? Upper(letter) : letter;
+        auto type8 = static_cast<unsigned char>(type);
         switch (type) {
         case DRIVE_UNKNOWN:
-            if (!options_.Has(doNoTape)) AddDrive(display, 0, "", "");
+            if (!options_.Has(doNoTape)) AddDrive(display, type8, "", "", TapeDrive);
             break;
         case DRIVE_NO_ROOT_DIR:
-            if (!options_.Has(doNoFree)) AddDrive(display, 1, "", "");
+            if (!options_.Has(doNoFree)) AddDrive(display, type8, "", "", NoDrive);
             break;
         case DRIVE_REMOVABLE:
-            if (!options_.Has(doNoFloppy)) AddDrive(display, 2, "", "");
+            if (!options_.Has(doNoFloppy)) AddDrive(display, type8, "", "", SmallFloppy);
             break;
         case DRIVE_FIXED:
             if (!options_.Has(doNoFixed) && !(options_.Has(doNoFAT) && !IsNtfsVolume(letter)))
-                AddDrive(display, 3, VolumeCaption(letter, display), "");
+                AddDrive(display, type8, VolumeCaption(letter, display), "", HardDrive);
             break;
         case DRIVE_REMOTE:
-            if (!options_.Has(doNoNetwork)) AddDrive(display, 4, "", NetworkCaption(letter, display));
+            if (!options_.Has(doNoNetwork)) AddDrive(display, type8, "", NetworkCaption(letter, display), NetConnect);
             break;
         case DRIVE_CDROM:
-            if (!options_.Has(doNoCDROM)) AddDrive(display, 5, VolumeCaption(letter, display), "");
+            if (!options_.Has(doNoCDROM)) AddDrive(display, type8, VolumeCaption(letter, display), "", CDROM);
             break;
         case DRIVE_RAMDISK:
-            if (!options_.Has(doNoRAM)) AddDrive(display, 6, VolumeCaption(letter, display), "");
+            if (!options_.Has(doNoRAM)) AddDrive(display, type8, VolumeCaption(letter, display), "", RAMDrive);
             break;
         default:
             break;
         }
     }
+    Items()->EndUpdate();
 }
 
 void TEmiDriveComboBox::SetDrive(char letter) {
-    if (ItemIndex() >= 0 && std::toupper(static_cast<unsigned char>(letter)) == std::toupper(static_cast<unsigned char>(drive_)))
-        return;
+    if (ItemIndex() >= 0 && Upper(letter) == Upper(drive_)) return;
     if (!letter) {
         drive_ = 0;
         SetItemIndex(-1);
     } else {
-        drive_ = static_cast<char>(textCase_ == tcUpperCase ? std::toupper(static_cast<unsigned char>(letter))
-                                                            : std::tolower(static_cast<unsigned char>(letter)));
+        drive_ = textCase_ == tcUpperCase ? Upper(letter) : Lower(letter);
         int found = -1;
         for (int i = 0; i < Items()->Count() && found < 0; ++i) {
             std::string t = Items()->Get(i);
-            if (t.size() >= 2 && std::toupper(static_cast<unsigned char>(t[0])) == std::toupper(static_cast<unsigned char>(drive_)) && t[1] == ':')
-                found = i;
+            if (t.size() >= 2 && Upper(t[0]) == Upper(drive_) && t[1] == ':') found = i;
         }
+        // An unlisted letter shows the first entry but stays the Drive.
         if (found < 0 && Items()->Count() > 0) found = 0;
         SetItemIndex(found);
     }
     Change();
 }
 
+void TEmiDriveComboBox::Rebuild(char remembered) {
+    // The entries are made with the window; until then a setter only stores.
+    if (!HandleAllocated()) return;
+    BuildList();
+    SetDrive(remembered);
+}
+
 void TEmiDriveComboBox::SetOptions(TDriveOptions v) {
     char d = drive_;
     options_ = v;
-    if (!HandleAllocated()) return;
-    BuildList();
-    SetItemIndex(-1);
-    SetDrive(d);
+    Rebuild(d);
 }
 
 void TEmiDriveComboBox::SetTextCase(TTextCase v) {
     if (v == textCase_) return;
     char d = drive_;
     textCase_ = v;
-    if (!HandleAllocated()) return;
-    BuildList();
-    SetItemIndex(-1);
-    SetDrive(d);
+    Rebuild(d);
+}
+
+void TEmiDriveComboBox::SetIconSize(TIconSize v) {
+    if (v == iconSize_) return;
+    char d = drive_;
+    iconSize_ = v;
+    LoadPictures();
+    int before = itemHeight_;
+    ResetItemHeight();
+    // A new height has re-created the window already; re-creation builds the
+    // entries and selects the remembered drive again.
+    drive_ = d;
+    if (itemHeight_ == before) RecreateWnd();
 }
 
 void TEmiDriveComboBox::Select() {
     DoClick();
     int i = ItemIndex();
     if (i >= 0) SetDrive(Items()->Get(i)[0]);
+}
+
+void TEmiDriveComboBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+    if (index < 0 || index >= Items()->Count()) return;
+    auto pic = static_cast<HBITMAP>(Items()->ObjectAt(index));
+    int picWidth = 16;
+    if (pic) {
+        SIZE sz = tk::BitmapSize(pic);
+        tk::DrawTransparent(dc, rect.left + 2, (rect.top + rect.bottom - sz.cy) / 2, pic);
+        picWidth = sz.cx;
+    }
+    rect.left += picWidth + 6;
+    std::string text = Items()->Get(index);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }

@@ -1,4 +1,5 @@
-// Drop-down list of drive letters, filtered by drive kind and file system.
+// Drop-down list of drive letters, filtered by drive kind and file system,
+// each entry with the drive's picture and caption.
 #pragma once
 
 #include "toolkit/StdCtrls.h"
@@ -29,6 +30,25 @@ struct TDriveInfos {
     std::string NetworkCaption;
 };
 
+// What the volume list asks the machine about its drives. The default asks
+// the system; tests install another to present any machine.
+class TDriveQueries {
+public:
+    virtual ~TDriveQueries() = default;
+    // GetDriveTypeA of a root such as "c:\".
+    virtual UINT DriveType(const std::string& root) = 0;
+    // Volume label of a root (at most 260 characters); false when unreadable.
+    virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
+    // File-system name of a root (at most 11 characters); false when unreadable.
+    virtual bool FileSystemName(const std::string& root, std::string& name) = 0;
+    // Remote name of a connection such as "Z:" (at most 260 characters).
+    virtual bool ConnectionName(const std::string& local, std::string& remote) = 0;
+};
+
+// The queries every volume list uses; nullptr restores the system's.
+void SetDriveQueries(TDriveQueries* queries);
+TDriveQueries& DriveQueries();
+
 class TEmiDriveComboBox : public tk::ComboBox {
 public:
     explicit TEmiDriveComboBox(tk::Component* owner);
@@ -41,23 +61,38 @@ public:
     void SetOptions(TDriveOptions v);
     TTextCase TextCase() const { return textCase_; }
     void SetTextCase(TTextCase v);
+    TIconSize IconSize() const { return iconSize_; }
+    void SetIconSize(TIconSize v);
 
     // Entry count; makes the window, and so the entries, first.
     int Count();
+    const TDriveInfos& DriveInfo(int i) const { return infos_.at(static_cast<size_t>(i)); }
     virtual void BuildList();
     static bool IsNtfsVolume(char letter);
+    // Label in brackets, in the display letter's case; "[]" when unreadable.
+    static std::string VolumeCaption(char letter, char display);
+    // Remote name in the display letter's case, else the volume caption.
+    static std::string NetworkCaption(char letter, char display);
+
+    void Loaded() override;
 
 protected:
     void InitWnd() override;
     void Select() override;
+    void FontChanged() override;
+    void DrawItem(int index, RECT rect, UINT state, HDC dc) override;
 
 private:
-    void AddDrive(char display, unsigned char type, const std::string& volume, const std::string& network);
-    std::string VolumeCaption(char letter, char display);
-    std::string NetworkCaption(char letter, char display);
+    enum Picture { LargeFloppy, SmallFloppy, HardDrive, NetConnect, CDROM, RAMDrive, TapeDrive, NoDrive, PictureCount };
+    void LoadPictures();
+    void ResetItemHeight();
+    void Rebuild(char remembered);
+    void AddDrive(char display, unsigned char type, const std::string& volume, const std::string& network, Picture pic);
 
     char drive_ = 0;
     TDriveOptions options_;
     TTextCase textCase_ = tcLowerCase;
+    TIconSize iconSize_ = tiSmallIcon;
     std::vector<TDriveInfos> infos_;
+    tk::BitmapHandle pictures_[PictureCount];
 };
