@@ -16,13 +16,6 @@ const char kHintClass[] = "TQuenmoorHint";
 constexpr UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
 int g_nextId = 1000;
 
-// Exported by ordinal only, so the import library lacks it.
-BOOL GetSubclassRef(HWND wnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR* ref) {
-    using Fn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
-    static Fn fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleA("comctl32.dll"), MAKEINTRESOURCEA(411)));
-    return fn ? fn(wnd, proc, id, ref) : FALSE;
-}
-
 int NextId() {
     if (g_nextId >= 0x7FFF) g_nextId = 1000;
     return g_nextId++;
@@ -169,7 +162,13 @@ void Control::CreateWnd() {
                              GetModuleHandleA(nullptr), ownClass_ ? this : nullptr);
     if (!h) throw Exception(Format("Error creating window '%s' (%lu)", Name().c_str(), GetLastError()));
     handle_ = h;
-    if (!ownClass_) SetWindowSubclass(h, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (!ownClass_) {
+        // Our own procedure in front of the system's, the object in the
+        // window's user data: both read without a trip to the window server.
+        SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        prevProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    }
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont()), FALSE);
     // Later controls lie over earlier ones, as in the form descriptions.
     if (p.Style & WS_CHILD) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -188,7 +187,11 @@ void Control::DestroyHandle() {
 }
 
 void Control::Forget() {
-    if (handle_ && !ownClass_) RemoveWindowSubclass(handle_, SubclassProc, 1);
+    if (handle_ && !ownClass_ &&
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC)) == SubclassProc) {
+        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
+        SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    }
     handle_ = nullptr;
 }
 
@@ -229,10 +232,9 @@ void Control::SetFocus() {
 
 Control* Control::FromHandle(HWND wnd) {
     if (!wnd) return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == OwnClassProc)
+    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+    if (proc == OwnClassProc || proc == SubclassProc)
         return reinterpret_cast<Control*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    DWORD_PTR ref = 0;
-    if (GetSubclassRef(wnd, SubclassProc, 1, &ref)) return reinterpret_cast<Control*>(ref);
     return nullptr;
 }
 
@@ -242,12 +244,15 @@ Control* Control::FindControl(HWND wnd) {
     return nullptr;
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<Control*>(ref);
+LRESULT CALLBACK Control::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Control*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(wnd, SubclassProc, 1);
+        WNDPROC previous = self->prevProc_;
+        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
         if (self->handle_ == wnd) self->handle_ = nullptr;
-        return DefSubclassProc(wnd, msg, wp, lp);
+        return CallWindowProcA(previous, wnd, msg, wp, lp);
     }
     return self->Dispatch(msg, wp, lp);
 }
@@ -282,7 +287,7 @@ LRESULT Control::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Control::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
-    return ownClass_ ? DefWindowProcA(handle_, msg, wp, lp) : DefSubclassProc(handle_, msg, wp, lp);
+    return ownClass_ ? DefWindowProcA(handle_, msg, wp, lp) : CallWindowProcA(prevProc_, handle_, msg, wp, lp);
 }
 
 bool Control::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

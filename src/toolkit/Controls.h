@@ -106,7 +106,7 @@ protected:
 private:
     friend class Form;
     friend class Application;
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -115,6 +115,7 @@ private:
     Control* parent_ = nullptr;
     std::vector<Control*> children_;
     HWND handle_ = nullptr;
+    WNDPROC prevProc_ = nullptr;  // the system's procedure of a standard control
     bool ownClass_ = false;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     std::string hint_;
