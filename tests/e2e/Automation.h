@@ -59,7 +59,8 @@ bool WaitUntil(F cond, DWORD ms = 10000) {
     return cond();
 }
 
-// Registry values of the Wine prefix for one test, removed afterwards.
+// A registry value of the Wine prefix for one test; afterwards the value,
+// and the key if the test made it, are as they were.
 class ScopedRegValue {
 public:
     ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const std::string& value);
@@ -70,6 +71,9 @@ public:
 private:
     HKEY root_;
     std::string key_, name_;
+    bool keyExisted_ = false, valueExisted_ = false;
+    DWORD oldType_ = 0;
+    std::vector<BYTE> oldData_;
 };
 
 }  // namespace automation
