@@ -112,3 +112,48 @@ TEST(EndToEnd, RefusesAMachineWithoutNtfsVolumes) {
     ASSERT_TRUE(program.Started());
     ExpectRefusal(program, "There is no NTFS partitions on this machine");
 }
+
+TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
+    TempDir dir;
+    dir.MakeDir("inner");
+    std::string source = dir.MakeFile("inner\\deep.dat", "deep");
+    Program program(dir.Path());
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+
+    // The volume list offers the drives, each as its letter and caption.
+    HWND drives = ChildAt(main, 96 + 20, 8 + 5);
+    ASSERT_EQ(ClassOf(drives), "ComboBox");
+    EXPECT_GE(SendMessageA(drives, CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(TextOf(drives).substr(1, 2), ": ");
+
+    // Double-click the subfolder, the last line of the folder list.
+    HWND folders = ChildAt(main, 24 + 20, 48 + 20);
+    HWND files = ChildAt(main, 24 + 20, 168 + 20);
+    HWND name = ChildAt(main, 248 + 20, 280 + 10);
+    ASSERT_EQ(ClassOf(folders), "ListBox");
+    LRESULT lines = SendMessageA(folders, LB_GETCOUNT, 0, 0);
+    ASSERT_GE(lines, 2);
+    LRESULT height = SendMessageA(folders, LB_GETITEMHEIGHT, 0, 0);
+    SendMessageA(folders, LB_SETTOPINDEX, static_cast<WPARAM>(lines - 1), 0);
+    LRESULT top = SendMessageA(folders, LB_GETTOPINDEX, 0, 0);
+    DoubleClick(folders, 30, static_cast<int>((lines - 1 - top) * height + height / 2));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(files, LB_GETCOUNT, 0, 0) == 1; }));
+
+    // The keyboard picks the file; its name fills the link-name field.
+    PressKey(files, VK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "deep.dat"; })) << TextOf(name);
+    TypeText(name, "walked.dat");
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "walked.dat"; }));
+    PressButton(FindDescendant(main, "Button", "Create"));
+    HWND box = program.WaitForWindow("Information");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Contains(StaticTexts(box), "Hard Link Created"));
+    PressButton(FindDescendant(box, "Button", "OK"));
+
+    // The output list stayed where it was: the link lies in the first folder.
+    auto a = IdentityOf(source), b = IdentityOf(dir / "walked.dat");
+    ASSERT_TRUE(a.ok && b.ok);
+    EXPECT_EQ(a.index, b.index);
+    EXPECT_EQ(b.links, 2u);
+}
