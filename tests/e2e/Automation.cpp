@@ -11,7 +11,7 @@ std::string ProductDir() {
 }
 
 Program::Program(const std::string& workDir, const std::string& exe) {
-    std::string path = ProductDir() + "\\" + exe;
+    std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;
     std::string cmd = "\"" + path + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -35,86 +35,15 @@ bool Program::WaitForExit(DWORD ms, DWORD* exitCode) {
     return true;
 }
 
-namespace {
-struct EnumState {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-BOOL CALLBACK CollectVisible(HWND wnd, LPARAM lp) {
-    auto* st = reinterpret_cast<EnumState*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid == st->pid && IsWindowVisible(wnd)) st->found.push_back(wnd);
-    return TRUE;
-}
-struct FindState {
-    std::string cls, text;
-    HWND found = nullptr;
-};
-BOOL CALLBACK FindChild(HWND wnd, LPARAM lp) {
-    auto* st = reinterpret_cast<FindState*>(lp);
-    if (lstrcmpiA(ClassOf(wnd).c_str(), st->cls.c_str()) == 0 && (st->text.empty() || TextOf(wnd) == st->text)) {
-        st->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-BOOL CALLBACK CollectStatics(HWND wnd, LPARAM lp) {
-    auto* out = reinterpret_cast<std::vector<std::string>*>(lp);
-    if (lstrcmpiA(ClassOf(wnd).c_str(), "Static") == 0) {
-        std::string t = TextOf(wnd);
-        if (!t.empty()) out->push_back(t);
-    }
-    return TRUE;
-}
-}  // namespace
-
-std::vector<HWND> Program::VisibleWindows() const {
-    EnumState st{info_.dwProcessId, {}};
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&st));
-    return st.found;
-}
-
 HWND Program::WaitForWindow(const std::string& caption, DWORD ms) const {
     HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND w : VisibleWindows())
-                if (TextOf(w) == caption) found = w;
-            return found != nullptr;
-        },
-        ms);
+    WaitUntil([&] { return (found = VisibleWindowOf(info_.dwProcessId, caption)) != nullptr; }, ms);
     return found;
-}
-
-std::string TextOf(HWND wnd) {
-    char buf[1024] = {};
-    // WM_GETTEXT reaches into the other process; GetWindowText would not.
-    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
-    return buf;
-}
-
-std::string ClassOf(HWND wnd) {
-    char buf[256] = {};
-    GetClassNameA(wnd, buf, sizeof buf);
-    return buf;
-}
-
-HWND FindDescendant(HWND parent, const std::string& className, const std::string& text) {
-    FindState st{className, text, nullptr};
-    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&st));
-    return st.found;
 }
 
 HWND ChildAt(HWND parent, int x, int y) {
     HWND h = ChildWindowFromPointEx(parent, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
     return h == parent ? nullptr : h;
-}
-
-std::vector<std::string> StaticTexts(HWND box) {
-    std::vector<std::string> out;
-    EnumChildWindows(box, CollectStatics, reinterpret_cast<LPARAM>(&out));
-    return out;
 }
 
 void Click(HWND wnd, int x, int y) {
@@ -133,6 +62,11 @@ void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 void TypeText(HWND edit, const std::string& text) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+void Answer(HWND box, const std::string& button) {
+    PressButton(FindDescendant(box, "Button", button));
+    WaitUntil([&] { return !IsWindowVisible(box); });
 }
 
 void PressKey(HWND wnd, WORD vk) {

@@ -2,31 +2,28 @@
 // clicks and types through window messages, reads and answers its boxes.
 #pragma once
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
+#include "support/Windows.h"
 
 namespace automation {
+
+using namespace testsupport;
 
 // The product folder as Wine sees it.
 std::string ProductDir();
 
 class Program {
 public:
-    // Starts ombrel.exe (or another program of the product folder) in a
+    // Starts a program (of the product folder unless a full path) in a
     // working folder.
-    Program(const std::string& workDir, const std::string& exe = "ombrel.exe");
+    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    DWORD Pid() const { return info_.dwProcessId; }
     bool Started() const { return info_.hProcess != nullptr; }
     // Waits for the process to end; false on time-out.
     bool WaitForExit(DWORD ms, DWORD* exitCode);
-    // Visible top-level windows of the process.
-    std::vector<HWND> VisibleWindows() const;
+    std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
     // Waits for a visible top-level window with this caption.
     HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const;
 
@@ -34,30 +31,18 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-std::string TextOf(HWND wnd);
-std::string ClassOf(HWND wnd);
-// A descendant window with this class (case-insensitive) and text; empty
-// text matches any.
-HWND FindDescendant(HWND parent, const std::string& className, const std::string& text = "");
 // The direct child that covers a point of the parent's client area.
 HWND ChildAt(HWND parent, int x, int y);
-// Texts of the static controls of a box, in order, without empty ones.
-std::vector<std::string> StaticTexts(HWND box);
-
-// A left click at a point of a window's client area.
+// Clicks, keys and typing as the window would get them from a person.
 void Click(HWND wnd, int x, int y);
 void DoubleClick(HWND wnd, int x, int y);
 void PressButton(HWND button);
+void PressKey(HWND wnd, WORD vk);
 // Replaces the whole text of an edit by typing it.
 void TypeText(HWND edit, const std::string& text);
-void PressKey(HWND wnd, WORD vk);
-// Polls a condition until it holds or the time is up.
-template <class F>
-bool WaitUntil(F cond, DWORD ms = 10000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
-        if (cond()) return true;
-    return cond();
-}
+inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }
+// Answers a box with one of its buttons and waits until it is gone.
+void Answer(HWND box, const std::string& button);
 
 // A registry value of the Wine prefix for one test; afterwards the value,
 // and the key if the test made it, are as they were.

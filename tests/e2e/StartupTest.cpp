@@ -12,105 +12,75 @@ using testsupport::TempDir;
 
 namespace {
 
-bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+bool Shows(HWND box, const std::string& text) {
+    auto texts = StaticTexts(box);
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-// The start-up refusal: one Error box with the text, no other window, and
-// exit code 0 once it is answered.
-void ExpectRefusal(Program& program, const std::string& text) {
-    HWND box = program.WaitForWindow("Error");
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(Contains(StaticTexts(box), text));
-    EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{box});
-    HWND ok = FindDescendant(box, "Button", "OK");
-    ASSERT_NE(ok, nullptr);
-    PressButton(ok);
+void ExpectExitCodeZero(Program& program) {
     DWORD code = 99;
     ASSERT_TRUE(program.WaitForExit(15000, &code));
     EXPECT_EQ(code, 0u);
 }
 
+// A start-up refusal: one Error box with the text, no other window, and exit
+// code 0 once it is answered.
+void ExpectRefusal(const std::string& text) {
+    TempDir dir;
+    Program program(dir.Path());
+    HWND box = program.WaitForWindow("Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Shows(box, text));
+    EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{box});
+    Answer(box, "OK");
+    ExpectExitCodeZero(program);
+}
+
+// Types a link name, presses Create and answers the Information box.
+std::vector<std::string> CreateLinkAs(Program& program, HWND main, const std::string& name) {
+    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    TypeText(field, name);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == name; })) << TextOf(field);
+    PressButton(FindDescendant(main, "Button", "Create"));
+    HWND box = program.WaitForWindow("Information");
+    if (!box) return {};
+    auto texts = StaticTexts(box);
+    Answer(box, "OK");
+    return texts;
+}
+
 }  // namespace
 
-TEST(EndToEnd, CreatesAHardLinkThroughTheMainWindow) {
+TEST(EndToEnd, CreatesAHardLinkThroughTheMainWindowAndExits) {
     TempDir dir;
     std::string source = dir.MakeFile("source.dat", "payload");
     Program program(dir.Path());
-    ASSERT_TRUE(program.Started());
     HWND main = program.WaitForWindow("Quenmoor");
     ASSERT_NE(main, nullptr);
-
-    // Controls where the form puts them: the file list and the name field.
+    // Controls where the form puts them.
     HWND files = ChildAt(main, 24 + 20, 168 + 20);
-    HWND name = ChildAt(main, 248 + 20, 280 + 10);
+    HWND field = ChildAt(main, 248 + 20, 280 + 10);
     ASSERT_EQ(ClassOf(files), "ListBox");
-    ASSERT_EQ(ClassOf(name), "Edit");
-    EXPECT_EQ(TextOf(name), "*.*");
+    ASSERT_EQ(ClassOf(field), "Edit");
+    EXPECT_EQ(TextOf(field), "*.*");
     ASSERT_TRUE(WaitUntil([&] { return SendMessageA(files, LB_GETCOUNT, 0, 0) == 1; }));
 
     Click(files, 20, 5);
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "source.dat"; })) << TextOf(name);
-    TypeText(name, "linked.dat");
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "linked.dat"; })) << TextOf(name);
-    PressButton(FindDescendant(main, "Button", "Create"));
-
-    HWND box = program.WaitForWindow("Information");
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(Contains(StaticTexts(box), "Hard Link Created"));
-    PressButton(FindDescendant(box, "Button", "OK"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(box); }));
-
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == "source.dat"; })) << TextOf(field);
+    EXPECT_EQ(CreateLinkAs(program, main, "linked.dat"), std::vector<std::string>{"Hard Link Created"});
     auto a = IdentityOf(source), b = IdentityOf(dir / "linked.dat");
     ASSERT_TRUE(a.ok && b.ok);
     EXPECT_EQ(a.index, b.index);
     EXPECT_EQ(b.links, 2u);
 
     // The same name again: the system's sentence, in the same kind of box.
-    PressButton(FindDescendant(main, "Button", "Create"));
-    box = program.WaitForWindow("Information");
-    ASSERT_NE(box, nullptr);
-    auto texts = StaticTexts(box);
-    EXPECT_TRUE(Contains(texts, "Cannot create a file when that file already exists (183)") ||
-                Contains(texts, "The file exists (80)"));
-    PressButton(FindDescendant(box, "Button", "OK"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(box); }));
+    auto again = CreateLinkAs(program, main, "linked.dat");
+    EXPECT_TRUE(again == std::vector<std::string>{"Cannot create a file when that file already exists (183)"} ||
+                again == std::vector<std::string>{"The file exists (80)"});
     EXPECT_EQ(IdentityOf(source).links, 2u);
 
     PressButton(FindDescendant(main, "Button", "Exit"));
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitForExit(15000, &code));
-    EXPECT_EQ(code, 0u);
-}
-
-TEST(EndToEnd, ClosingTheMainWindowEndsTheProgramWithCodeZero) {
-    TempDir dir;
-    Program program(dir.Path());
-    HWND main = program.WaitForWindow("Quenmoor");
-    ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitForExit(15000, &code));
-    EXPECT_EQ(code, 0u);
-}
-
-TEST(EndToEnd, RefusesASystemOutsideTheNtFamily) {
-    ScopedRegValue win98(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\ombrel.exe", "Version", "win98");
-    TempDir dir;
-    Program program(dir.Path());
-    ASSERT_TRUE(program.Started());
-    ExpectRefusal(program, "This application works under Windows NT/2000/XP or further only");
-}
-
-// Runs in a prefix of its own whose drives are all CD-ROMs (see the ctest
-// entry that sets QUENMOOR_DRIVES).
-TEST(EndToEnd, RefusesAMachineWithoutNtfsVolumes) {
-    const char* kind = std::getenv("QUENMOOR_DRIVES");
-    if (!kind || std::string(kind) != "cdrom") GTEST_SKIP() << "needs a prefix whose drives are CD-ROMs";
-    TempDir dir;
-    Program program(dir.Path());
-    ASSERT_TRUE(program.Started());
-    ExpectRefusal(program, "There is no NTFS partitions on this machine");
+    ExpectExitCodeZero(program);
 }
 
 TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
@@ -120,7 +90,6 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
     Program program(dir.Path());
     HWND main = program.WaitForWindow("Quenmoor");
     ASSERT_NE(main, nullptr);
-
     // The volume list offers the drives, each as its letter and caption.
     HWND drives = ChildAt(main, 96 + 20, 8 + 5);
     ASSERT_EQ(ClassOf(drives), "ComboBox");
@@ -130,8 +99,6 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
     // Double-click the subfolder, the last line of the folder list.
     HWND folders = ChildAt(main, 24 + 20, 48 + 20);
     HWND files = ChildAt(main, 24 + 20, 168 + 20);
-    HWND name = ChildAt(main, 248 + 20, 280 + 10);
-    ASSERT_EQ(ClassOf(folders), "ListBox");
     LRESULT lines = SendMessageA(folders, LB_GETCOUNT, 0, 0);
     ASSERT_GE(lines, 2);
     LRESULT height = SendMessageA(folders, LB_GETITEMHEIGHT, 0, 0);
@@ -142,18 +109,27 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
 
     // The keyboard picks the file; its name fills the link-name field.
     PressKey(files, VK_DOWN);
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "deep.dat"; })) << TextOf(name);
-    TypeText(name, "walked.dat");
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == "walked.dat"; }));
-    PressButton(FindDescendant(main, "Button", "Create"));
-    HWND box = program.WaitForWindow("Information");
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(Contains(StaticTexts(box), "Hard Link Created"));
-    PressButton(FindDescendant(box, "Button", "OK"));
-
+    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == "deep.dat"; })) << TextOf(field);
+    EXPECT_EQ(CreateLinkAs(program, main, "walked.dat"), std::vector<std::string>{"Hard Link Created"});
     // The output list stayed where it was: the link lies in the first folder.
     auto a = IdentityOf(source), b = IdentityOf(dir / "walked.dat");
     ASSERT_TRUE(a.ok && b.ok);
     EXPECT_EQ(a.index, b.index);
-    EXPECT_EQ(b.links, 2u);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ExpectExitCodeZero(program);
+}
+
+TEST(EndToEnd, RefusesASystemOutsideTheNtFamily) {
+    ScopedRegValue win98(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\ombrel.exe", "Version", "win98");
+    ExpectRefusal("This application works under Windows NT/2000/XP or further only");
+}
+
+// Runs in a prefix of its own whose drives are all CD-ROMs (the ctest entry
+// that sets QUENMOOR_DRIVES).
+TEST(EndToEnd, RefusesAMachineWithoutNtfsVolumes) {
+    const char* kind = std::getenv("QUENMOOR_DRIVES");
+    if (!kind || std::string(kind) != "cdrom") GTEST_SKIP() << "needs a prefix whose drives are CD-ROMs";
+    ExpectRefusal("There is no NTFS partitions on this machine");
 }

@@ -1,0 +1,28 @@
+// Finding and reading windows, in this process or another one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+std::string TextOf(HWND wnd);
+std::string ClassOf(HWND wnd);
+// A descendant with this class (any case) and text; an empty text matches any.
+HWND FindDescendant(HWND parent, const std::string& className, const std::string& text = "");
+// Non-empty texts of the descendants of one class, from left to right.
+std::vector<std::string> TextsOf(HWND parent, const std::string& className);
+std::vector<HWND> VisibleWindowsOf(DWORD pid);
+HWND VisibleWindowOf(DWORD pid, const std::string& caption);
+
+// Polls a condition until it holds or the time is up.
+template <class F>
+bool WaitUntil(F cond, DWORD ms = 10000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
+        if (cond()) return true;
+    return cond();
+}
+
+}  // namespace testsupport
