@@ -14,14 +14,15 @@ class Later {
 public:
     explicit Later(std::function<void()> action) {
         pending_ = std::move(action);
-        timer_ = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            if (auto action = std::move(pending_)) action();
-        });
+        timer_ = SetTimer(nullptr, 0, 50, Fire);
     }
     ~Later() { KillTimer(nullptr, timer_); }
 
 private:
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (auto action = std::move(pending_)) action();
+    }
     static inline std::function<void()> pending_;
     UINT_PTR timer_;
 };

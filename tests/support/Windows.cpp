@@ -1,6 +1,7 @@
 #include "support/Windows.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace testsupport {
@@ -19,13 +20,11 @@ std::string ClassOf(HWND wnd) {
 }
 
 namespace {
-template <class F>
-void ForEachDescendant(HWND parent, F f) {
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) -> BOOL { return (*reinterpret_cast<F*>(lp))(w) ? TRUE : FALSE; },
-        reinterpret_cast<LPARAM>(&f));
-}
+using Visit = std::function<bool(HWND)>;
+// Enumeration callbacks are stdcall on 32-bit Windows: no lambdas there.
+BOOL CALLBACK VisitOne(HWND w, LPARAM lp) { return (*reinterpret_cast<Visit*>(lp))(w) ? TRUE : FALSE; }
+void ForEachDescendant(HWND parent, Visit f) { EnumChildWindows(parent, VisitOne, reinterpret_cast<LPARAM>(&f)); }
+void ForEachTopLevel(Visit f) { EnumWindows(VisitOne, reinterpret_cast<LPARAM>(&f)); }
 }  // namespace
 
 HWND FindDescendant(HWND parent, const std::string& className, const std::string& text) {
@@ -53,17 +52,14 @@ std::vector<std::string> TextsOf(HWND parent, const std::string& className) {
 }
 
 std::vector<HWND> VisibleWindowsOf(DWORD pid) {
-    std::pair<DWORD, std::vector<HWND>> st{pid, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* st = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == st->first && IsWindowVisible(w)) st->second.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&st));
-    return st.second;
+    std::vector<HWND> found;
+    ForEachTopLevel([&](HWND w) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) found.push_back(w);
+        return true;
+    });
+    return found;
 }
 
 HWND VisibleWindowOf(DWORD pid, const std::string& caption) {
