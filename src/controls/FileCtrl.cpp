@@ -150,7 +150,7 @@ void TDirectoryListBox::BuildList() {
     std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) { return tk::CompareText(a, b) < 0; });
     for (auto& sub : subs) items.emplace_back(std::move(sub), closedPic_.get());
 
-    static_cast<tk::ControlItems*>(Items())->Replace(std::move(items));
+    Items()->Replace(std::move(items));
     if (HandleAllocated()) SetItemIndex(currentIndex_);
 }
 
@@ -343,7 +343,7 @@ void TFileListBox::ReadFileNames() {
     // One sort and one redraw per reading.
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return tk::CompareText(a.first, b.first) < 0; });
-    static_cast<tk::ControlItems*>(Items())->Replace(std::move(found));
+    Items()->Replace(std::move(found));
     if (oldCursor) SetCursor(oldCursor);
     Change();
 }

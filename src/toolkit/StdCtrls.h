@@ -135,7 +135,7 @@ public:
     static const ClassInfo& StaticClass();
     const ClassInfo& Class() const override { return StaticClass(); }
 
-    Strings* Items() const { return items_.get(); }
+    ControlItems* Items() const { return items_.get(); }
     int ItemIndex();
     void SetItemIndex(int i);
     bool Selected(int i);
@@ -173,7 +173,7 @@ public:
     static const ClassInfo& StaticClass();
     const ClassInfo& Class() const override { return StaticClass(); }
 
-    Strings* Items() const { return items_.get(); }
+    ControlItems* Items() const { return items_.get(); }
     int ItemIndex();
     void SetItemIndex(int i);
     std::string GetText() const override;
