@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace testsupport;
 using Texts = std::vector<std::string>;
 
@@ -40,7 +38,7 @@ Texts IntegrationValues() {
     return values;
 }
 
-// Texts of the four translated windows and two messages, under a marker.
+// Texts of the four translated windows and messages, under a marker.
 std::string Language(const std::string& m, bool withOk = true) {
     return "[Translations]\r\n"
            "MainForm.Caption=" + m + " Quenmoor\r\n"
@@ -56,7 +54,7 @@ std::string Language(const std::string& m, bool withOk = true) {
            "Cannot create a file when that file already exists (183)=" + m + " exists\r\n";
 }
 
-class Languages : public testing::Test {
+class OptionsWindow : public testing::Test {
 protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
@@ -120,7 +118,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Languages, StartUpAsksOnlyForAStoredLanguageWithoutItsFile) {
+TEST_F(OptionsWindow, StartUpAsksOnlyForAStoredLanguageWithoutItsFile) {
     const struct {
         const char* stored;  // nullptr: none
         bool english, alpha;  // which language files exist
@@ -156,14 +154,11 @@ TEST_F(Languages, StartUpAsksOnlyForAStoredLanguageWithoutItsFile) {
     }
 }
 
-TEST_F(Languages, SwitchingTranslatesAllFourWindowsAndAMissingKeyKeepsTheText) {
+TEST_F(OptionsWindow, SwitchingTranslatesAllFourWindowsAndAMissingKeyKeepsTheText) {
     AddLanguage("Alpha", Language("A"));
     AddLanguage("Beta", Language("B", false));
     RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "Alpha");
     ASSERT_TRUE(CreateWindows());
-    Texts names = OptionsForm->LangCombo->Items()->ToVector();  // the files beside the program
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Texts{"Alpha", "Beta"}));
     auto shown = [] {
         return Texts{WindowText(MainForm),      WindowText(MainForm->InputGroupBox), WindowText(MultiHardLinkForm),
                      WindowText(NewFolderForm), WindowText(OptionsForm->Label1),     WindowText(OptionsForm->OkButton),
@@ -191,7 +186,7 @@ TEST_F(Languages, SwitchingTranslatesAllFourWindowsAndAMissingKeyKeepsTheText) {
     EXPECT_EQ(MultiHardLinkForm->MultiHardLinkTranslator->TranslateText(" Input (files: "), " B input: ");
 }
 
-TEST_F(Languages, AFailedLanguageWriteIsShownAndNotRetried) {
+TEST_F(OptionsWindow, AFailedLanguageWriteIsShownAndNotRetried) {
     AddLanguage("Alpha", Language("A"));
     AddLanguage("Beta", Language("B"));
     RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "Alpha");
@@ -213,7 +208,7 @@ TEST_F(Languages, AFailedLanguageWriteIsShownAndNotRetried) {
     EXPECT_FALSE(IsWindowVisible(OptionsForm->Handle()));
 }
 
-TEST_F(Languages, ALanguageValueOfAnotherTypeIsReportedAndStartUpGoesOn) {
+TEST_F(OptionsWindow, ALanguageValueOfAnotherTypeIsReportedAndStartUpGoesOn) {
     AddLanguage("Alpha", Language("A"));
     ShellIntegration::Register(tk::ModuleFolder());
     DWORD number = 1;
@@ -224,13 +219,9 @@ TEST_F(Languages, ALanguageValueOfAnotherTypeIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(boxes.Last().Text, "Invalid data type for 'Language'");
     EXPECT_FALSE(OptionsForm->CheckIntegrate->Checked());  // start-up ended before the check
     EXPECT_EQ(WindowText(MainForm->CreateButton), "Create");
-    ChooseLanguage("Alpha");  // the next Ok applies the chosen language
-    OptionsForm->OkButtonClick();
-    EXPECT_EQ(WindowText(MainForm->CreateButton), "A create");
-    EXPECT_EQ(Stored(), "Alpha");
 }
 
-TEST_F(Languages, IntegrationIsWrittenReadBackAndRemoved) {
+TEST_F(OptionsWindow, IntegrationIsWrittenReadBackAndRemoved) {
     ASSERT_TRUE(CreateWindows());
     EXPECT_FALSE(OptionsForm->CheckIntegrate->Checked());
     OptionsForm->CheckIntegrate->SetChecked(true);
@@ -256,7 +247,7 @@ TEST_F(Languages, IntegrationIsWrittenReadBackAndRemoved) {
     EXPECT_TRUE(boxes.Boxes.empty());
 }
 
-TEST_F(Languages, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
+TEST_F(OptionsWindow, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
     ASSERT_TRUE(CreateWindows());
     OptionsForm->Show();
     OptionsForm->CheckIntegrate->SetChecked(true);
@@ -277,7 +268,7 @@ TEST_F(Languages, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
     }
 }
 
-TEST_F(Languages, ShippedGermanFitsItsControls) {
+TEST_F(OptionsWindow, ShippedGermanFitsItsControls) {
     AddLanguage("German", ReadFile(std::string(QUENMOOR_LANG_DIR) + "\\German.lng"));
     RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "German");
     ASSERT_TRUE(CreateWindows());
