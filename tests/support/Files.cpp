@@ -26,14 +26,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::MakeFile(const std::string& name, const std::string& content) {
-    std::string p = *this / name;
-    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(h);
-    }
-    return p;
+    return WriteFile(*this / name, content);
 }
 
 std::string TempDir::MakeDir(const std::string& name) {
@@ -78,6 +71,16 @@ std::string ReadFile(const std::string& path) {
     while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
     CloseHandle(h);
     return out;
+}
+
+std::string WriteFile(const std::string& path, const std::string& content) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        ::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(h);
+    }
+    return path;
 }
 
 FileIdentity IdentityOf(const std::string& path) {

@@ -29,6 +29,8 @@ void RemoveTree(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string ReadFile(const std::string& path);
+// Writes a file whole, replacing one of the name; returns the path.
+std::string WriteFile(const std::string& path, const std::string& content);
 
 // What the file system says about one file: volume, file index, link count.
 struct FileIdentity {
