@@ -41,4 +41,9 @@ void PumpMessages() {
     }
 }
 
+void Notify(tk::Control* control, WORD code) {
+    SendMessageA(control->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(control->Id(), code),
+                 reinterpret_cast<LPARAM>(control->Handle()));
+}
+
 }  // namespace testsupport

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+namespace tk {
+class Control;
+}
+
 namespace testsupport {
 
 // Records every message box instead of showing it, answering with queued
@@ -37,5 +41,9 @@ public:
 
 // Lets pending window messages run.
 void PumpMessages();
+
+// Sends a control's notification (such as LBN_DBLCLK) to its parent, as a
+// click or a pick in the control does.
+void Notify(tk::Control* control, WORD code);
 
 }  // namespace testsupport
