@@ -5,6 +5,7 @@
 #include "settings/OptionsUnit.h"
 #include "settings/ShellIntegration.h"
 #include "support/GuiFixture.h"
+#include "support/Windows.h"
 #include "support/RawRegistry.h"
 
 #include <gtest/gtest.h>
@@ -71,36 +72,10 @@ protected:
     void AddLanguage(const std::string& name, const std::string& content) {
         files.push_back(WriteFile(tk::ModuleFolder() + name + ".lng", content));
     }
-    // The five windows in start-up order; false when start-up ended the program.
-    static bool CreateWindows(int* exitCode = nullptr) {
-        tk::App->CreateForm(MainForm);
-        tk::App->CreateForm(MultiHardLinkForm);
-        tk::App->CreateForm(NewFolderForm);
-        tk::App->CreateForm(AboutForm);
-        try {
-            tk::App->CreateForm(OptionsForm);
-        } catch (const tk::EHalt& halt) {
-            if (exitCode) *exitCode = halt.ExitCode;
-            return false;
-        }
-        return true;
-    }
     static void RecreateOptions() {
         delete OptionsForm;
         OptionsForm = nullptr;
         tk::App->CreateForm(OptionsForm);
-    }
-    static void DestroyWindows() {
-        if (tk::App->MainForm == MainForm) tk::App->MainForm = nullptr;
-        auto drop = [](auto*& form) {
-            delete form;
-            form = nullptr;
-        };
-        drop(OptionsForm);
-        drop(AboutForm);
-        drop(NewFolderForm);
-        drop(MultiHardLinkForm);
-        drop(MainForm);
     }
     static void ChooseLanguage(const std::string& name) {
         OptionsForm->LangCombo->SetItemIndex(OptionsForm->LangCombo->Items()->IndexOf(name));
@@ -283,13 +258,6 @@ TEST_F(OptionsWindow, ShippedGermanFitsItsControls) {
         {MainForm->OutputGroupBox, 16}, {MainForm->InputGroupBox, 16},      {OptionsForm->Label1, 0},
         {OptionsForm->OkButton, 6},     {OptionsForm->CheckIntegrate, 18}};
     for (const auto& [control, extra] : fits) {
-        std::string text = WindowText(control);
-        HDC dc = GetDC(control->Handle());
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control->Handle(), WM_GETFONT, 0, 0)));
-        SIZE size{};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(control->Handle(), dc);
-        EXPECT_LE(size.cx + extra, control->Width()) << control->Name() << ": " << text;
+        EXPECT_LE(TextWidth(control->Handle()) + extra, control->Width()) << control->Name() << ": " << WindowText(control);
     }
 }

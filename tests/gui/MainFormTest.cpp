@@ -1,10 +1,7 @@
-#include "about/AboutUnit.h"
-#include "app/CreateNewFolder.h"
 #include "app/Errors.h"
 #include "app/Main.h"
-#include "app/MultiHardLink.h"
-#include "settings/OptionsUnit.h"
 #include "support/GuiFixture.h"
+#include "support/Windows.h"
 
 #include <gtest/gtest.h>
 
@@ -17,25 +14,8 @@ namespace {
 // The five windows as start-up makes them, destroyed after each test.
 class MainWindow : public testing::Test {
 protected:
-    void SetUp() override {
-        tk::App->CreateForm(MainForm);
-        tk::App->CreateForm(MultiHardLinkForm);
-        tk::App->CreateForm(NewFolderForm);
-        tk::App->CreateForm(AboutForm);
-        tk::App->CreateForm(OptionsForm);
-    }
-    void TearDown() override {
-        delete OptionsForm;
-        delete AboutForm;
-        delete NewFolderForm;
-        delete MultiHardLinkForm;
-        delete MainForm;
-        OptionsForm = nullptr;
-        AboutForm = nullptr;
-        NewFolderForm = nullptr;
-        MultiHardLinkForm = nullptr;
-        MainForm = nullptr;
-    }
+    void SetUp() override { ASSERT_TRUE(CreateWindows()); }
+    void TearDown() override { DestroyWindows(); }
 
     // Picks a file in the existing-file list as a click would.
     void SelectFile(const std::string& name) {
@@ -100,14 +80,7 @@ TEST_F(MainWindow, ControlsFollowTheFormDescription) {
         EXPECT_EQ(r.left, row.b.Left);
         EXPECT_EQ(r.top, row.b.Top);
         if (row.kind == std::string("TLabel")) {
-            // Labels fit their text in whatever font the system gives.
-            HDC dc = GetDC(c->Handle());
-            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c->Handle(), WM_GETFONT, 0, 0)));
-            SIZE sz;
-            GetTextExtentPoint32A(dc, row.text, static_cast<int>(strlen(row.text)), &sz);
-            SelectObject(dc, old);
-            ReleaseDC(c->Handle(), dc);
-            EXPECT_GE(r.right - r.left, sz.cx);
+            EXPECT_GE(r.right - r.left, TextWidth(c->Handle()));  // labels fit their text in any font
             continue;
         }
         EXPECT_EQ(r.right - r.left, row.b.Width);

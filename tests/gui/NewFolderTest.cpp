@@ -13,19 +13,13 @@ namespace {
 class NewFolder : public testing::Test {
 protected:
     void SetUp() override {
-        tk::App->CreateForm(MainForm);
-        tk::App->CreateForm(NewFolderForm);
+        ASSERT_TRUE(CreateWindows());
         MainForm->InputDirList->SetDirectory(dir.Path());
         MainForm->OutputDirListBox->SetDirectory(dir.Path());
         form = NewFolderForm;
         form->OnClose = [this](tk::CloseAction&) { ++closes; };
     }
-    void TearDown() override {
-        delete NewFolderForm;
-        delete MainForm;
-        NewFolderForm = nullptr;
-        MainForm = nullptr;
-    }
+    void TearDown() override { DestroyWindows(); }
     TempDir dir;
     MessageLog boxes;
     TNewFolderForm* form = nullptr;

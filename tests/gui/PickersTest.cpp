@@ -13,15 +13,11 @@ TEST(StartUp, AMachineWithoutNtfsOrNetworkDrivesIsRefused) {
     for (UINT type : {DRIVE_CDROM, DRIVE_FIXED, DRIVE_REMOTE}) {
         FakeMachine machine({{'c', {type, "vol", "FAT32"}}});
         MessageLog boxes;
-        bool refused = false;
-        try {
-            tk::App->CreateForm(MainForm);
-        } catch (const tk::EHalt&) {
-            refused = true;
-        }
-        delete MainForm;
-        MainForm = nullptr;
+        int code = -1;
+        bool refused = !CreateWindows(&code);
+        DestroyWindows();
         EXPECT_EQ(refused, type != DRIVE_REMOTE) << type;
+        EXPECT_EQ(code, refused ? 0 : -1);
         EXPECT_EQ(boxes.Boxes.empty() ? "" : boxes.Last().Text, refused ? "There is no NTFS partitions on this machine" : "");
     }
 }
@@ -30,14 +26,13 @@ TEST(MainWindowVolumes, PickingAVolumeMovesBothFolderLists) {
     FakeMachine machine({{'c', {DRIVE_FIXED, "", "NTFS"}}, {'z', {DRIVE_FIXED, "", "NTFS"}}});
     MessageLog boxes;
     SetCurrentDirectoryA("C:\\");  // where the window's lists start
-    tk::App->CreateForm(MainForm);
+    ASSERT_TRUE(CreateWindows());
     MainForm->DriveCombo->SetItemIndex(1);
     Notify(MainForm->DriveCombo, CBN_SELCHANGE);
     EXPECT_EQ(toupper(MainForm->InputDirList->Drive()), 'Z');
     EXPECT_EQ(toupper(MainForm->OutputDirListBox->Drive()), 'Z');
     EXPECT_EQ(MainForm->InputFileList->Directory(), MainForm->InputDirList->Directory());
-    delete MainForm;
-    MainForm = nullptr;
+    DestroyWindows();
     SetCurrentDirectoryA("C:\\");
 }
 

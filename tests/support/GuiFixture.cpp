@@ -1,5 +1,10 @@
 #include "support/GuiFixture.h"
 
+#include "about/AboutUnit.h"
+#include "app/CreateNewFolder.h"
+#include "app/Main.h"
+#include "app/MultiHardLink.h"
+#include "settings/OptionsUnit.h"
 #include "toolkit/Controls.h"
 
 #include <atomic>
@@ -32,6 +37,32 @@ ModalLog::ModalLog(int result) {
 }
 
 ModalLog::~ModalLog() { tk::App->ModalResponder = nullptr; }
+
+bool CreateWindows(int* exitCode) {
+    try {
+        tk::App->CreateForm(MainForm);
+        tk::App->CreateForm(MultiHardLinkForm);
+        tk::App->CreateForm(NewFolderForm);
+        tk::App->CreateForm(AboutForm);
+        tk::App->CreateForm(OptionsForm);
+    } catch (const tk::EHalt& halt) {
+        if (exitCode) *exitCode = halt.ExitCode;
+        return false;
+    }
+    return true;
+}
+
+void DestroyWindows() {
+    auto drop = [](auto*& form) {
+        delete form;
+        form = nullptr;
+    };
+    drop(OptionsForm);
+    drop(AboutForm);
+    drop(NewFolderForm);
+    drop(MultiHardLinkForm);
+    drop(MainForm);
+}
 
 void PumpMessages() {
     MSG msg;

@@ -39,6 +39,12 @@ public:
     std::vector<std::string> Shown;
 };
 
+// The program's five windows made in start-up order; false when start-up
+// ended the program (its exit code then in exitCode).
+bool CreateWindows(int* exitCode = nullptr);
+// Destroys whichever of the five windows exist.
+void DestroyWindows();
+
 // Lets pending window messages run.
 void PumpMessages();
 

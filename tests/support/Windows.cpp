@@ -51,6 +51,17 @@ std::vector<std::string> TextsOf(HWND parent, const std::string& className) {
     return out;
 }
 
+int TextWidth(HWND wnd) {
+    std::string text = TextOf(wnd);
+    HDC dc = GetDC(wnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(wnd, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(wnd, dc);
+    return size.cx;
+}
+
 std::vector<HWND> VisibleWindowsOf(DWORD pid) {
     std::vector<HWND> found;
     ForEachTopLevel([&](HWND w) {

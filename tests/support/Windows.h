@@ -14,6 +14,8 @@ std::string ClassOf(HWND wnd);
 HWND FindDescendant(HWND parent, const std::string& className, const std::string& text = "");
 // Non-empty texts of the descendants of one class, from left to right.
 std::vector<std::string> TextsOf(HWND parent, const std::string& className);
+// Width in pixels of a window's own text in the font it draws with.
+int TextWidth(HWND wnd);
 std::vector<HWND> VisibleWindowsOf(DWORD pid);
 HWND VisibleWindowOf(DWORD pid, const std::string& caption);
 
