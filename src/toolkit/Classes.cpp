@@ -213,12 +213,6 @@ void Strings::Assign(const std::vector<std::string>& items) {
     EndUpdate();
 }
 
-std::string Strings::Text() const {
-    std::string out;
-    for (int i = 0; i < Count(); ++i) out += Get(i) + "\r\n";
-    return out;
-}
-
 std::string Strings::CommaText() const { return ToCommaText(ToVector()); }
 void Strings::SetCommaText(const std::string& text) { Assign(FromCommaText(text)); }
 

@@ -180,7 +180,6 @@ public:
     int IndexOf(const std::string& s) const;  // without regard to case
     std::vector<std::string> ToVector() const;
     void Assign(const std::vector<std::string>& items);
-    std::string Text() const;  // items each followed by CR LF
 
     std::string CommaText() const;
     void SetCommaText(const std::string& text);

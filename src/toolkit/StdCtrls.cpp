@@ -334,26 +334,12 @@ void ListBox::SetSelected(int i, bool v) {
     else SetItemIndex(v ? i : -1);
 }
 
-int ListBox::SelCount() {
-    if (!HandleAllocated() || !MultiSelect) return -1;
-    return static_cast<int>(SendMessageA(Handle(), LB_GETSELCOUNT, 0, 0));
-}
-
 void ListBox::SetItemHeight(int h) {
     itemHeight_ = h;
     if (HandleAllocated() && Style != ListStyle::Standard) {
         SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, h);
         Invalidate();
     }
-}
-
-int ListBox::TopIndex() { return HandleAllocated() ? static_cast<int>(SendMessageA(Handle(), LB_GETTOPINDEX, 0, 0)) : 0; }
-
-int ListBox::ItemAtPos(POINT pt) {
-    LRESULT r = SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
-    if (HIWORD(r)) return -1;
-    int i = LOWORD(r);
-    return i < items_->Count() ? i : -1;
 }
 
 void ListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
@@ -473,10 +459,6 @@ void ComboBox::SetText(const std::string& v) {
 void ComboBox::SetItemHeight(int h) {
     itemHeight_ = h;
     if (HandleAllocated()) RecreateWnd();
-}
-
-bool ComboBox::DroppedDown() {
-    return HandleAllocated() && SendMessageA(Handle(), CB_GETDROPPEDSTATE, 0, 0);
 }
 
 void ComboBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {

@@ -140,15 +140,11 @@ public:
     void SetItemIndex(int i);
     bool Selected(int i);
     void SetSelected(int i, bool v);
-    int SelCount();
     int ItemHeight() const { return itemHeight_; }
     void SetItemHeight(int h);
     void SetSorted(bool v) { items_->Sorted = v; }
     bool MultiSelect = false;
     ListStyle Style = ListStyle::Standard;
-    int TopIndex();
-    // The item under a point of the client area, or -1.
-    int ItemAtPos(POINT pt);
 
     std::function<void(int index, RECT rect, UINT state, HDC dc)> OnDrawItem;
 
@@ -183,7 +179,6 @@ public:
     void SetSorted(bool v) { items_->Sorted = v; }
     ComboStyle Style = ComboStyle::DropDown;
     int DropDownCount = 8;
-    bool DroppedDown();
     std::function<void()> OnChange;
 
 protected:
