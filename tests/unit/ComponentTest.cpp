@@ -132,3 +132,31 @@ TEST(InOutError, TextsByCode) {
         EXPECT_EQ(tk::EInOutError(code).ErrorCode, code);
     }
 }
+
+TEST(ApplicationEventsHints, TheNewestHearsFirstAndCanStopTheOthers) {
+    tk::Form form(nullptr);
+    auto* button = tk::Make<tk::Button>(&form, &form, "B", {0, 0, 75, 25}, "B");
+    button->SetHint("own hint");
+    auto* older = tk::MakeComponent<tk::ApplicationEvents>(&form, "Older");
+    auto* newer = tk::MakeComponent<tk::ApplicationEvents>(&form, "Newer");
+    std::vector<std::string> heard;
+    older->OnShowHint = [&](std::string& text, bool&, tk::HintInfo& info) {
+        heard.push_back("older saw " + text);
+        info.HideTimeout = 1;
+    };
+    newer->OnShowHint = [&](std::string& text, bool&, tk::HintInfo& info) {
+        heard.push_back("newer saw " + text);
+        text = "changed";
+        info.HideTimeout = 99999;
+        if (info.HintControl == button) newer->CancelDispatch();
+    };
+    bool canShow = true;
+    tk::HintInfo info = tk::App->PrepareHint(button, canShow);
+    EXPECT_EQ(heard, std::vector<std::string>{"newer saw own hint"});
+    EXPECT_EQ(info.HintStr, "changed");
+    EXPECT_EQ(info.HideTimeout, 99999);
+    heard.clear();
+    info = tk::App->PrepareHint(&form, canShow);  // not stopped this time
+    EXPECT_EQ(heard, (std::vector<std::string>{"newer saw ", "older saw changed"}));
+    EXPECT_EQ(info.HideTimeout, 1);
+}
