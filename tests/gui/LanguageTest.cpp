@@ -17,11 +17,7 @@ namespace {
 
 const char* const Settings = "Software\\Quenmoor";
 
-std::string WindowText(tk::Control* c) {
-    char buf[512] = {};
-    GetWindowTextA(c->Handle(), buf, sizeof buf);
-    return buf;
-}
+std::string WindowText(tk::Control* c) { return TextOf(c->Handle()); }
 
 std::string Stored() { return RawValue(HKEY_LOCAL_MACHINE, Settings, "Language"); }
 

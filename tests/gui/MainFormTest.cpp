@@ -188,3 +188,19 @@ TEST_F(MainWindow, HelpWithoutAReadMeReportsTheShellsError) {
     ASSERT_NE(open, std::string::npos) << text;
     EXPECT_EQ(text, ErrorText(std::stoi(text.substr(open + 1))));
 }
+
+TEST_F(MainWindow, ASourceOnAnotherVolumeReportsTheDriveSentence) {
+    // Wine shows the Unix root as Z:; /dev/shm is a file system of its own.
+    std::string other = "Z:\\dev\\shm\\qm" + std::to_string(GetCurrentProcessId());
+    if (!CreateDirectoryA(other.c_str(), nullptr)) GTEST_SKIP() << "no second file system here";
+    HANDLE h = CreateFileA((other + "\\away.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(h);
+    MainForm->InputDirList->SetDirectory(other);
+    MainForm->OutputDirListBox->SetDirectory(dir.Path());
+    SelectFile("away.dat");
+    MainForm->CreateButtonClick();
+    RemoveTree(other);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Text, ErrorText(17));
+    EXPECT_FALSE(FileExists(dir / "away.dat"));
+}
