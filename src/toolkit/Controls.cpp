@@ -70,10 +70,6 @@ Control::~Control() {
     }
 }
 
-void Control::Notification(Component* c, Operation op) {
-    Component::Notification(c, op);
-}
-
 void Control::SetParent(Control* parent) {
     if (parent == parent_) return;
     if (parent_) {
@@ -343,9 +339,6 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (!key) return 0;
             wp = static_cast<unsigned char>(key);
         }
-        break;
-    case WM_GETFONT:
-        if (!handle_) return 0;
         break;
     default:
         break;

@@ -99,7 +99,6 @@ protected:
     virtual bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
     virtual void DoClick() { if (OnClick) OnClick(); }
     HFONT EffectiveFont();
-    void Notification(Component* c, Operation op) override;
 
     std::string text_;
 

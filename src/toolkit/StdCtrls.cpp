@@ -203,9 +203,8 @@ LRESULT GroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
-        LRESULT result = 0;
+        // A child control answers for itself; the box's own caption is drawn on the face.
         if (Control* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c != this) return Control::WndProc(msg, wp, lp);
-        (void)result;
         return FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject(this));
     }
     default:
