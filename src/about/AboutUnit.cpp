@@ -8,11 +8,6 @@ const tk::ClassInfo& TAboutForm::StaticClass() {
 }
 
 TAboutForm::TAboutForm(tk::Component* owner) : tk::Form(owner) {
-    SetName("AboutForm");
-    SetCaption("About");
-    SetClientSize(300, 225);
-    FormBorderStyle = tk::BorderStyle::Dialog;
-    FormBorderIcons = tk::biSystemMenu;
-    Position = tk::FormPosition::DesktopCenter;
+    Describe({"AboutForm", "About", 300, 225, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::DesktopCenter});
     GetFont()->SetColor(RGB(204, 204, 255));
 }

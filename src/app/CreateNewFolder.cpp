@@ -14,12 +14,7 @@ const tk::ClassInfo& TNewFolderForm::StaticClass() {
 }
 
 TNewFolderForm::TNewFolderForm(tk::Component* owner) : tk::Form(owner) {
-    SetName("NewFolderForm");
-    SetCaption("New Folder");
-    SetClientSize(302, 71);
-    FormBorderStyle = tk::BorderStyle::Dialog;
-    FormBorderIcons = tk::biSystemMenu;
-    Position = tk::FormPosition::DesktopCenter;
+    Describe({"NewFolderForm", "New Folder", 302, 71, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::DesktopCenter});
 
     NameLabel = Make<tk::Label>(this, this, "NameLabel", {8, 10, 31, 13}, "Name:");
     EditDirBox = Make<tk::Edit>(this, this, "EditDirBox", {48, 8, 249, 21}, "", 0);

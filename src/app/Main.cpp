@@ -20,12 +20,7 @@ const tk::ClassInfo& TMainForm::StaticClass() {
 }
 
 TMainForm::TMainForm(tk::Component* owner) : tk::Form(owner) {
-    SetName("MainForm");
-    SetCaption("Quenmoor");
-    SetClientSize(560, 353);
-    FormBorderStyle = tk::BorderStyle::Single;
-    FormBorderIcons = tk::biSystemMenu | tk::biMinimize;
-    Position = tk::FormPosition::DesktopCenter;
+    Describe({"MainForm", "Quenmoor", 560, 353, tk::BorderStyle::Single, tk::biSystemMenu | tk::biMinimize, tk::FormPosition::DesktopCenter});
 
     Label1 = Make<tk::Label>(this, this, "Label1", {16, 10, 69, 13}, "Volume Name:");
     OutputGroupBox = Make<tk::GroupBox>(this, this, "OutputGroupBox", {240, 32, 225, 313}, " New Hard Link ", 4);

@@ -8,12 +8,7 @@ const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
 }
 
 TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
-    SetName("MultiHardLinkForm");
-    SetCaption("Multi Hard Link");
-    SetClientSize(489, 362);
-    FormBorderStyle = tk::BorderStyle::Dialog;
-    FormBorderIcons = tk::biSystemMenu;
-    Position = tk::FormPosition::DesktopCenter;
+    Describe({"MultiHardLinkForm", "Multi Hard Link", 489, 362, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::DesktopCenter});
 
     MultiHardLinkTranslator = tk::MakeComponent<TvgTranslator>(this, "MultiHardLinkTranslator");
 }

@@ -592,12 +592,7 @@ const tk::ClassInfo& TSelectDirDlg::StaticClass() {
 TSelectDirDlg::TSelectDirDlg(tk::Component* owner, TSelectDirOpts options, int helpContext)
     : tk::Form(owner), options_(options) {
     using tk::Make;
-    SetName("SelectDirDlg");
-    SetCaption("Select Directory");
-    SetClientSize(424, 255);
-    FormBorderStyle = tk::BorderStyle::Dialog;
-    FormBorderIcons = tk::biSystemMenu;
-    Position = tk::FormPosition::ScreenCenter;
+    Describe({"SelectDirDlg", "Select Directory", 424, 255, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::ScreenCenter});
 
     bool editable = options.Has(sdAllowCreate);
     DirNameLabel = Make<tk::Label>(this, this, "DirNameLabel", {8, 6, 120, 13}, "Directory &Name:");

@@ -34,12 +34,7 @@ const tk::ClassInfo& TOptionsForm::StaticClass() {
 }
 
 TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
-    SetName("OptionsForm");
-    SetCaption("Options");
-    SetClientSize(269, 114);
-    FormBorderStyle = tk::BorderStyle::Dialog;
-    FormBorderIcons = tk::biSystemMenu;
-    Position = tk::FormPosition::MainFormCenter;
+    Describe({"OptionsForm", "Options", 269, 114, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::MainFormCenter});
 
     Label1 = Make<tk::Label>(this, this, "Label1", {32, 21, 51, 13}, "Language:");
     LangCombo = Make<tk::ComboBox>(this, this, "LangCombo", {104, 16, 129, 21}, "", 0);

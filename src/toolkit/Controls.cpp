@@ -367,6 +367,15 @@ void Form::Notification(Component* c, Operation op) {
     Control::Notification(c, op);
 }
 
+void Form::Describe(const FormDescription& d) {
+    SetName(d.Name);
+    SetCaption(d.Caption);
+    SetClientSize(d.ClientWidth, d.ClientHeight);
+    FormBorderStyle = d.Border;
+    FormBorderIcons = d.Icons;
+    Position = d.Position;
+}
+
 void Form::SetClientSize(int width, int height) {
     clientWidth_ = width;
     clientHeight_ = height;

@@ -133,9 +133,20 @@ enum class CloseAction { None, Hide, Free, Minimize };
 constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
               mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
+// The head of a form description: what the window itself looks like.
+struct FormDescription {
+    const char* Name;
+    const char* Caption;
+    int ClientWidth, ClientHeight;
+    BorderStyle Border;
+    int Icons;
+    FormPosition Position;
+};
+
 class Form : public Control {
 public:
     explicit Form(Component* owner);
+    void Describe(const FormDescription& d);
     ~Form() override;
 
     static const ClassInfo& StaticClass();

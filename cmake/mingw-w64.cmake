@@ -1,7 +1,9 @@
-# Cross-compile for 32-bit Windows with Debian's mingw-w64 (posix threads flavour).
+# Cross-compile for Windows with Debian's mingw-w64 (posix threads flavour).
+# QUENMOOR_ARCH picks the target: x86_64 (shipped) or i686.
+set(QUENMOOR_ARCH x86_64 CACHE STRING "Windows target: x86_64 or i686")
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${QUENMOOR_ARCH})
+set(TOOLCHAIN_PREFIX ${QUENMOOR_ARCH}-w64-mingw32)
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
