@@ -133,3 +133,29 @@ TEST(EndToEnd, RefusesAMachineWithoutNtfsVolumes) {
     if (!kind || std::string(kind) != "cdrom") GTEST_SKIP() << "needs a prefix whose drives are CD-ROMs";
     ExpectRefusal("There is no NTFS partitions on this machine");
 }
+
+TEST(EndToEnd, StoredRussianShowsTheMainWindowInRussian) {
+    ScopedRegValue language(HKEY_LOCAL_MACHINE, "Software\\Quenmoor", "Language", "Russian");
+    TempDir dir;
+    Program program(dir.Path());
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    // Button texts of Russian.lng in its code page (Windows-1251).
+    ASSERT_TRUE(WaitUntil([&] { return FindDescendant(main, "Button", "\xD1\xEE\xE7\xE4\xE0\xF2\xFC") != nullptr; }));
+    EXPECT_EQ(FindDescendant(main, "Button", "Create"), nullptr);
+    PressButton(FindDescendant(main, "Button", "\xC2\xFB\xF5\xEE\xE4"));
+    ExpectExitCodeZero(program);
+}
+
+TEST(EndToEnd, AStoredLanguageWithoutFileAsksAndNoEndsTheProgram) {
+    ScopedRegValue language(HKEY_LOCAL_MACHINE, "Software\\Quenmoor", "Language", "Klingon");
+    TempDir dir;
+    Program program(dir.Path());
+    HWND box = program.WaitForWindow("Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Shows(box, "Klingon messages not found. Do you want to run the program in US English?"));
+    EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{box});  // no window shown yet
+    EXPECT_EQ(TextsOf(box, "Button"), (std::vector<std::string>{"&Yes", "&No"}));
+    PressButton(FindDescendant(box, "Button", "&No"));
+    ExpectExitCodeZero(program);
+}
