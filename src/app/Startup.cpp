@@ -15,7 +15,7 @@ int RunQuenmoor() {
         app.CreateForm(NewFolderForm);
         app.CreateForm(AboutForm);
         app.CreateForm(OptionsForm);
-        app.Run();
+        return app.Run();
     } catch (const tk::EHalt& halt) {
         return halt.ExitCode;
     } catch (const std::exception& e) {
@@ -23,5 +23,4 @@ int RunQuenmoor() {
         app.ShowException(e.what());
         return 1;
     }
-    return 0;
 }

@@ -72,6 +72,8 @@ void TOptionsForm::FormCreate() {
     // An error ends the language start-up but not the program's.
     try {
         StartUp();
+    } catch (const tk::EHalt&) {
+        throw;  // start-up is not inside the event loop: ends it at once
     } catch (...) {
         if (!tk::App) throw;
         tk::App->HandleException();

@@ -300,10 +300,21 @@ void ListBox::CreateParamsFor(CreateParams& p) {
 void ListBox::InitWnd() {
     if (Style != ListStyle::Standard) SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, itemHeight_);
     items_->Mirror();
+    if (MultiSelect)
+        for (int i : savedSelection_) SendMessageA(Handle(), LB_SETSEL, TRUE, i);
+    savedSelection_.clear();
     SetItemIndex(itemIndex_);
 }
 
-void ListBox::SaveWndState() { itemIndex_ = ItemIndex(); }
+void ListBox::SaveWndState() {
+    itemIndex_ = ItemIndex();
+    savedSelection_.clear();
+    if (!MultiSelect) return;
+    int n = static_cast<int>(SendMessageA(Handle(), LB_GETSELCOUNT, 0, 0));
+    if (n <= 0) return;
+    savedSelection_.resize(static_cast<size_t>(n));
+    SendMessageA(Handle(), LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(savedSelection_.data()));
+}
 
 int ListBox::ItemIndex() {
     if (!HandleAllocated()) return itemIndex_;

@@ -159,6 +159,7 @@ protected:
 private:
     std::unique_ptr<ControlItems> items_;
     int itemIndex_ = -1;
+    std::vector<int> savedSelection_;  // of a multi-select list while it has no window
 };
 
 enum class ComboStyle { DropDown, Simple, DropDownList, OwnerDrawFixed };
