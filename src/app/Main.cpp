@@ -102,6 +102,8 @@ void TMainForm::CreateButtonClick() {
 void TMainForm::NewFolderButonClick() { NewFolderForm->ShowModal(); }
 
 void TMainForm::MultiHardLinkButtonClick() {
+    MultiHardLinkForm->InputFileList->Items()->Clear();
+    MultiHardLinkForm->UpdateInputCaption();
     MultiHardLinkForm->ShowModal();
 }
 
