@@ -47,9 +47,6 @@ bool CreateWindows(int* exitCode = nullptr);
 // Destroys whichever of the five windows exist.
 void DestroyWindows();
 
-// Lets pending window messages run.
-void PumpMessages();
-
 // Sends a control's notification (such as LBN_DBLCLK) to its parent, as a
 // click or a pick in the control does.
 void Notify(tk::Control* control, WORD code);
