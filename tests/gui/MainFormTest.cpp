@@ -78,15 +78,6 @@ TEST_F(MainWindow, HintsShowTheSelectedPathsForLongerThanUsual) {
     EXPECT_TRUE(canShow);
 }
 
-TEST_F(MainWindow, ButtonsShowTheOtherWindowsModally) {
-    ModalLog modal;
-    MainForm->NewFolderButonClick();
-    MainForm->MultiHardLinkButtonClick();
-    MainForm->OptionsButtonClick();
-    MainForm->AboutButtonClick();
-    EXPECT_EQ(modal.Shown, (std::vector<std::string>{"NewFolderForm", "MultiHardLinkForm", "OptionsForm", "AboutForm"}));
-}
-
 TEST_F(MainWindow, HelpNamesWhyTheReadMeDidNotOpen) {
     std::string readme = tk::ModuleFolder() + "readme.txt";
     ASSERT_FALSE(FileExists(readme));  // the test program's folder holds none

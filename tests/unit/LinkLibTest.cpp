@@ -44,9 +44,3 @@ TEST(CreateLink, FailsWithZeroAndTheSystemsOwnLastError) {
     EXPECT_EQ(ReadFile(taken), "keep");
     EXPECT_EQ(IdentityOf(source).links, 1u);
 }
-
-TEST(CreateLink, IsExportedUndecoratedByName) {
-    HMODULE lib = GetModuleHandleA("Ombrel.dll");
-    ASSERT_NE(lib, nullptr);  // imported statically, so already loaded
-    EXPECT_NE(GetProcAddress(lib, "CreateLink"), nullptr);
-}
