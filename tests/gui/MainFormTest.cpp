@@ -45,6 +45,11 @@ TEST_F(MainWindow, FixedFrameAndTheControlsLaidOverTheGroupsShowAbove) {
         MapWindowPoints(nullptr, MainForm->Handle(), reinterpret_cast<POINT*>(&r), 2);
         EXPECT_EQ(ChildWindowFromPoint(MainForm->Handle(), POINT{r.left + 5, r.top + 5}), c->Handle()) << c->Name();
     }
+    // A group's own controls are placed within the group.
+    POINT at{0, 0};
+    MapWindowPoints(MainForm->CreateButton->Handle(), MainForm->OutputGroupBox->Handle(), &at, 1);
+    EXPECT_EQ(GetParent(MainForm->CreateButton->Handle()), MainForm->OutputGroupBox->Handle());
+    EXPECT_TRUE(at.x == 64 && at.y == 280) << at.x << "," << at.y;
     for (tk::Label* label : {MainForm->Label1, MainForm->CreateHardLinkLabel})
         EXPECT_GE(label->Width(), TextWidth(label->Handle())) << label->Caption();  // fits in any font
 }
