@@ -16,11 +16,6 @@ std::string NamePart(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool IsFile(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Two names of one file: the same volume and the same file index.
 bool SameFile(const std::string& a, const std::string& b) {
     auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
@@ -118,6 +113,19 @@ void TMultiHardLinkForm::AddDirButtonClick() {
     UpdateInputCaption();
 }
 
+void TMultiHardLinkForm::AddFolder(const std::string& folder) {
+    // The same folder again is read again: its files may have changed.
+    if (tk::SameText(FileInputListBox->Directory(), folder)) FileInputListBox->Update();
+    else FileInputListBox->SetDirectory(folder);
+    std::string dir = FileInputListBox->Directory();
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    tk::Strings* names = FileInputListBox->Items();
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(names->Count()));
+    for (int i = 0; i < names->Count(); ++i) paths.push_back(dir + names->Get(i));
+    AddFiles(paths);
+}
+
 void TMultiHardLinkForm::RemoveButtonClick() {
     // One pass and one redraw, however many entries are selected.
     tk::Strings* list = InputFileList->Items();
@@ -185,10 +193,14 @@ void TMultiHardLinkForm::GoButtonClick() {
         std::string target = folder + "\\" + NamePart(entry);
         std::string aside;
         bool linked = false;
-        if (replace && IsFile(target)) {
-            if (SameFile(target, entry)) {
+        if (DWORD attrs = GetFileAttributesA(target.c_str());
+            replace && attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+            // A read-only file could be renamed but not deleted: it stays,
+            // as a deletion of it would fail.
+            DWORD code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0;
+            if (!code && SameFile(target, entry)) {
                 linked = true;  // already a name of this file: nothing to replace
-            } else if (DWORD code = SetAside(target, aside)) {
+            } else if (code || (code = SetAside(target, aside))) {
                 stop = !goOn(static_cast<int>(code));
                 kept.push_back(entry);
                 continue;
@@ -200,9 +212,10 @@ void TMultiHardLinkForm::GoButtonClick() {
             int code = linked ? 0 : static_cast<int>(GetLastError());
             if (!aside.empty()) {
                 if (linked && !DeleteFileA(aside.c_str()))
-                    notice("The replaced file could not be deleted and was kept as:", aside);
+                    notice("The replaced file could not be deleted. It was kept as:", aside);
                 else if (!linked && !MoveFileA(aside.c_str(), target.c_str()))
-                    notice("The existing file could not be put back under its name and was kept as:",
+                    notice("The existing file could not be put back. It is kept under the first name below "
+                           "instead of the second:",
                            aside + "\r\n" + target);
             }
             if (!linked) {

@@ -43,6 +43,8 @@ public:
     void UpdateInputCaption();
     // Appends files to the input list, as the dialogs do.
     void AddFiles(const std::vector<std::string>& paths);
+    // Appends the files a file list shows for a folder, as full paths.
+    void AddFolder(const std::string& folder);
 
 private:
     void ShowCount(size_t count);

@@ -155,6 +155,15 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
     EXPECT_TRUE(boxes.Boxes.empty());
     EXPECT_EQ(ReadFile(own), "only copy");
 
+    // A read-only file in the way stays, as its deletion would have failed.
+    std::string guarded = WriteFile(out / "own.txt", "guarded");
+    SetFileAttributesA(guarded.c_str(), FILE_ATTRIBUTE_READONLY);
+    form->AddFiles({own});
+    Go(out.Path(), true);
+    EXPECT_EQ(Texts(), std::vector<std::string>{ErrorText(ERROR_ACCESS_DENIED)});
+    EXPECT_EQ(ReadFile(guarded), "guarded");
+    SetFileAttributesA(guarded.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     // A folder of the entry's name is never touched.
     in.MakeDir("folder.txt");
     std::string f = out.MakeFile("folder.txt", "src");
