@@ -117,6 +117,13 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
     ASSERT_TRUE(a.ok && b.ok);
     EXPECT_EQ(a.index, b.index);
 
+    // About shows the about window; its Ok hides it again.
+    PressButton(FindDescendant(main, "Button", "About"));
+    HWND about = program.WaitForWindow("About");
+    ASSERT_NE(about, nullptr);
+    PressButton(FindDescendant(about, "Button", "Ok"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
     PostMessageA(main, WM_CLOSE, 0, 0);
     ExpectExitCodeZero(program);
 }
