@@ -55,6 +55,8 @@ TAboutForm::TAboutForm(tk::Component* owner) : tk::Form(owner) {
     CloseButton = Make<tk::Button>(this, this, "CloseButton", {120, 192, 73, 25}, "Ok", 0);
 
     Image1->Picture()->SetHandle(tk::LoadResBitmap("ABOUTLOGO").release());
+    // The cog sits on the window's own face, whatever the theme's colour.
+    Image1->Transparent = true;
     tk::Font* font = Logo1->GetFont();
     font->SetName("Impact");
     font->SetHeight(-31);

@@ -143,6 +143,10 @@ Image::Image(Component* owner) : GraphicControl(owner), picture_(std::make_uniqu
 
 void Image::Paint(HDC dc) {
     if (picture_->Empty()) return;
+    if (Transparent) {
+        DrawTransparent(dc, 0, 0, picture_->Handle());
+        return;
+    }
     SIZE size = picture_->Size();
     MemDc mem(CreateCompatibleDC(dc));
     SelectObj sel(mem.get(), picture_->Handle());

@@ -84,6 +84,8 @@ public:
     static const ClassInfo& StaticClass();
     const ClassInfo& Class() const override { return StaticClass(); }
     Bitmap* Picture() const { return picture_.get(); }
+    // Leaves out the colour of the picture's bottom-left pixel.
+    bool Transparent = false;
     void Paint(HDC dc) override;
 
 private:
