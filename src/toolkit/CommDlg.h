@@ -26,6 +26,7 @@ DWORD OpenOptionFlags(OpenOptions options);
 // program), and with the fields that ask for the places bar (88 bytes).
 constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 constexpr DWORD kOpenFileNameExSize = sizeof(OPENFILENAMEA);
+static_assert(sizeof(void*) != 4 || (kOpenFileNameSize == 76 && kOpenFileNameExSize == 88));
 
 // A text handed to the system in a buffer of 512 bytes: longer ones are cut.
 std::array<char, 512> TextBuffer512(const std::string& text);
