@@ -217,23 +217,20 @@ void TApCustDlgParams::SetFormName(Side side, const std::string& v) {
 
 RECT ApPlaceDialog(RECT d, const TApPlacement& p) {
     const int w = d.right - d.left, h = d.bottom - d.top;
+    // Keeps the size: first off the far edge, then off the near one.
+    auto fit = [](LONG& lo, LONG& hi, int size, int limit) {
+        if (hi > limit) {
+            hi = limit;
+            lo = hi - size;
+        }
+        if (lo < 0) {
+            lo = 0;
+            hi = size;
+        }
+    };
     auto clamp = [&] {
-        if (d.right > p.ScreenWidth) {
-            d.right = p.ScreenWidth;
-            d.left = d.right - w;
-        }
-        if (d.left < 0) {
-            d.left = 0;
-            d.right = w;
-        }
-        if (d.bottom > p.ScreenHeight) {
-            d.bottom = p.ScreenHeight;
-            d.top = d.bottom - h;
-        }
-        if (d.top < 0) {
-            d.top = 0;
-            d.bottom = h;
-        }
+        fit(d.left, d.right, w, p.ScreenWidth);
+        fit(d.top, d.bottom, h, p.ScreenHeight);
     };
     auto onScreen = [&] {
         d.left = (p.ScreenWidth - w) / 2;
@@ -923,10 +920,12 @@ void TApCustomOpenDialog::InsertPanels() {
     using S = TApCustDlgParams;
     for (int side = S::Bottom; side <= S::Custom; ++side) {
         tk::Form* f = ResolveForm(p.forms_[side], p.names_[side]);
-        if (f && side != S::Custom && f->FormBorderStyle != tk::BorderStyle::None) {
+        if (!f || side == S::Custom) continue;
+        if (f->FormBorderStyle != tk::BorderStyle::None) {
             f->FormBorderStyle = tk::BorderStyle::None;
             f->RecreateWnd();
         }
+        f->HandleNeeded();  // its size is known once its window is
     }
     ResolveForm(p.posParams_->form_, p.posParams_->formName_);
     tk::Form *left = p.forms_[S::Left], *top = p.forms_[S::Top], *right = p.forms_[S::Right], *bottom = p.forms_[S::Bottom];

@@ -115,6 +115,7 @@ bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
     ofn.lpfnHook = HookProc;
 
+    HWND previous = GetActiveWindow();
     BOOL ok;
     {
         // The dialog disables only its owner, the application's hidden
@@ -122,6 +123,9 @@ bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
         ModalScope others(nullptr);
         ok = run(ofn);
     }
+    // The system activates the hidden owner; the window that was active
+    // before gets its activation back.
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
     handle_ = hookWnd_ = nullptr;
     if (!ok) return false;  // cancelled, or a name the system refused
     for (const std::string& path : SplitFileBuffer(file.data(), file.size(), Options.Contains(ofOldStyleDialog)))

@@ -125,6 +125,16 @@ struct Foreign {
     }
 };
 
+// An application form that the dialog finds by its class name.
+struct TBottomPanelForm : tk::Form {
+    TBottomPanelForm() : tk::Form(tk::App) { SetClientSize(200, 40); }
+    static const tk::ClassInfo& StaticClass() {
+        static const tk::ClassInfo info{"TBottomPanelForm", &tk::Form::StaticClass(), {}, {}};
+        return info;
+    }
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+};
+
 int CALLBACK SameOrder(LPARAM, LPARAM, LPARAM) { return 0; }
 int CALLBACK Reversed(LPARAM a, LPARAM b, LPARAM) { return static_cast<int>(b - a); }
 
@@ -388,4 +398,30 @@ TEST_F(OpenDialogTest, AHandlersErrorIsReportedAndTheDialogGoesOn) {
     ASSERT_FALSE(log.Boxes.empty());
     EXPECT_TRUE(log.Last().StandardErrorBox);
     EXPECT_EQ(log.Last().Text, "Folder refused.");
+}
+
+TEST_F(OpenDialogTest, APanelFormIsFoundByClassNameEmbeddedAtTheBottomAndGivenBack) {
+    TBottomPanelForm panel;
+    dialog.CustDlgParams()->SetBottomFormName("bottompanelform");
+    HWND parent = nullptr, dlg = nullptr;
+    RECT client{}, bounds{};
+    bool shown = false;
+    Script s({Opened(dialog), Pause(), Check([&] {
+                  dlg = dialog.DialogHandle();
+                  GetClientRect(dlg, &client);
+                  parent = GetParent(panel.Handle());
+                  shown = IsWindowVisible(panel.Handle());
+                  GetWindowRect(panel.Handle(), &bounds);
+                  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&bounds), 2);
+              }),
+              Press(dialog, IDCANCEL)});
+    dialog.Execute();
+    EXPECT_EQ(parent, dlg);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(bounds.left, 0);
+    EXPECT_EQ(bounds.bottom, client.bottom);
+    EXPECT_EQ(bounds.right, client.right);
+    EXPECT_EQ(bounds.bottom - bounds.top, 40);
+    EXPECT_FALSE(IsWindowVisible(panel.Handle()));
+    EXPECT_FALSE(GetWindowLongPtrA(panel.Handle(), GWL_STYLE) & WS_CHILD);
 }
