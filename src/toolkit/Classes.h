@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,25 @@ bool Store(T& field, const T& value) {
     field = value;
     return true;
 }
+
+// A set of values of an enumeration, one bit each.
+template <class E>
+class Set {
+public:
+    constexpr Set() = default;
+    constexpr Set(std::initializer_list<E> list) {
+        for (E e : list) Include(e);
+    }
+    constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+    constexpr void Include(E e) { bits_ |= Bit(e); }
+    constexpr void Exclude(E e) { bits_ &= ~Bit(e); }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr bool operator==(const Set&) const = default;
+
+private:
+    static constexpr unsigned Bit(E e) { return 1u << static_cast<unsigned>(e); }
+    unsigned bits_ = 0;
+};
 
 // printf-style formatting into a std::string.
 std::string Format(const char* fmt, ...);

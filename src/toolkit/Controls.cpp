@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <optional>
 #include <unordered_map>
 
 namespace tk {
@@ -871,20 +872,23 @@ void Form::Hide() {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
 }
 
-namespace {
-struct DisableState {
-    HWND keep;
-    std::vector<HWND> disabled;
-};
-BOOL CALLBACK DisableOthers(HWND wnd, LPARAM lp) {
-    auto* st = reinterpret_cast<DisableState*>(lp);
-    if (wnd != st->keep && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+ModalScope::ModalScope(HWND keep) : keep_(keep) {
+    EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(this));
+}
+
+ModalScope::~ModalScope() {
+    for (HWND w : disabled_)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
+BOOL CALLBACK ModalScope::DisableOther(HWND wnd, LPARAM lp) {
+    auto* self = reinterpret_cast<ModalScope*>(lp);
+    if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         EnableWindow(wnd, FALSE);
-        st->disabled.push_back(wnd);
+        self->disabled_.push_back(wnd);
     }
     return TRUE;
 }
-}  // namespace
 
 int Form::ShowModal() {
     if (App && App->ModalResponder) {
@@ -894,14 +898,12 @@ int Form::ShowModal() {
     if (visible_) throw Exception("Cannot make a visible window modal");
     HandleNeeded();
     App->CancelHint();
-    DisableState st{Handle(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&st));
+    std::optional<ModalScope> others(std::in_place, Handle());
     HWND previous = GetActiveWindow();
     modal_ = true;
     ModalResult = mrNone;
     auto restore = [&] {
-        for (HWND w : st.disabled)
-            if (IsWindow(w)) EnableWindow(w, TRUE);
+        others.reset();  // before hiding, so the activation can go back
         Hide();
         modal_ = false;
         if (previous && IsWindow(previous)) SetActiveWindow(previous);

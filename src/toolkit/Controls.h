@@ -420,6 +420,21 @@ private:
     bool cancelled_ = false;
 };
 
+// Disables the thread's other visible, enabled top-level windows for the
+// time of a modal window, and enables them again.
+class ModalScope {
+public:
+    explicit ModalScope(HWND keep);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    static BOOL CALLBACK DisableOther(HWND wnd, LPARAM lp);
+    HWND keep_;
+    std::vector<HWND> disabled_;
+};
+
 struct Bounds {
     int Left, Top, Width, Height;
 };
