@@ -70,6 +70,7 @@ TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
     DirectoryOutput = Make<tk::Edit>(this, this, "DirectoryOutput", {72, 256, 401, 21}, "", 3);
     ApplicationEvents = tk::MakeComponent<tk::ApplicationEvents>(this, "ApplicationEvents");
     MultiHardLinkTranslator = tk::MakeComponent<TvgTranslator>(this, "MultiHardLinkTranslator");
+    OpenDialog = tk::MakeComponent<TApOpenDialog>(this, "OpenDialog");
 
     InputFileList->MultiSelect = true;
     InputFileList->SetItemHeight(13);
@@ -85,6 +86,11 @@ TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
     ApplicationEvents->OnShowHint = [this](std::string& s, bool& can, tk::HintInfo& info) {
         ApplicationEventsShowHint(s, can, info);
     };
+    // One file per use; the system's own places bar where there is one.
+    OpenDialog->SetTitle("Choose Files");
+    OpenDialog->DlgItemsCaptions()->OK = "Add";
+    OpenDialog->PlacesBar()->Visible = true;
+    OpenDialog->PlacesBar()->Native = true;
 }
 
 void TMultiHardLinkForm::ShowCount(size_t count) {
@@ -106,6 +112,8 @@ void TMultiHardLinkForm::AddFiles(const std::vector<std::string>& paths) {
 }
 
 void TMultiHardLinkForm::AddButtonClick() {
+    OpenDialog->DlgItemsCaptions()->OK = MultiHardLinkTranslator->TranslateText("Add");
+    if (OpenDialog->Execute()) AddFiles(OpenDialog->Files()->ToVector());
     UpdateInputCaption();
 }
 

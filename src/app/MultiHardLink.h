@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/FileCtrl.h"
+#include "filedialog/ApOpenDlg.h"
 #include "i18n/vgNLS.h"
 #include "toolkit/StdCtrls.h"
 
@@ -30,6 +31,7 @@ public:
     tk::Edit* DirectoryOutput;
     tk::ApplicationEvents* ApplicationEvents;
     TvgTranslator* MultiHardLinkTranslator;
+    TApOpenDialog* OpenDialog;
 
     void AddButtonClick();
     void AddDirButtonClick();
