@@ -2,13 +2,15 @@
 
 namespace automation {
 
-std::string ProductDir() {
-    // The build hands a Unix path; Wine shows the Unix root as drive Z:.
-    std::string p = "Z:" + std::string(QUENMOOR_PRODUCT_DIR);
+std::string WinePath(const std::string& unixPath) {
+    // Wine shows the Unix root as drive Z:.
+    std::string p = "Z:" + unixPath;
     for (char& c : p)
         if (c == '/') c = '\\';
     return p;
 }
+
+std::string ProductDir() { return WinePath(QUENMOOR_PRODUCT_DIR); }
 
 Program::Program(const std::string& workDir, const std::string& exe) {
     std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;

@@ -9,6 +9,8 @@ namespace automation {
 
 using namespace testsupport;
 
+// A path that the build hands over, as Wine sees it.
+std::string WinePath(const std::string& unixPath);
 // The product folder as Wine sees it.
 std::string ProductDir();
 

@@ -1,0 +1,226 @@
+// The 64-bit installer as an administrator runs it, silently, in a prefix of
+// its own: install, start the program, install again over it, remove it.
+#include "e2e/Automation.h"
+#include "settings/ShellIntegration.h"
+#include "support/Files.h"
+#include "support/RawRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+using namespace automation;
+using namespace testsupport;
+
+namespace {
+
+const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenmoor";
+const std::string SettingsKey = "Software\\Quenmoor";
+
+// Runs a command line to its end; its exit code, or -1.
+long RunToEnd(std::string commandLine) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
+long RunInstaller(const std::string& arguments) {
+    return RunToEnd("\"" + WinePath(QUENMOOR_SETUP) + "\" " + arguments);
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The installed folder holds the product folder's files, byte for byte, the
+// uninstaller, and the files named besides.
+void ExpectProductFilesIn(const std::string& dir, std::vector<std::string> besides = {}) {
+    std::vector<std::string> expected = FilesIn(ProductDir());
+    expected.push_back("uninstall.exe");
+    expected.insert(expected.end(), besides.begin(), besides.end());
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(FilesIn(dir), expected);
+    for (const std::string& name : FilesIn(ProductDir()))
+        EXPECT_EQ(ReadFile(dir + "\\" + name), ReadFile(ProductDir() + "\\" + name)) << name;
+}
+
+std::string StartMenuFolder() {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\Quenmoor";
+}
+
+std::string ShortcutTarget(const std::string& lnk) {
+    std::string target;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        std::wstring wide(lnk.begin(), lnk.end());
+        char path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
+            target = path;
+        file->Release();
+    }
+    link->Release();
+    return target;
+}
+
+DWORD RawDword(HKEY root, const std::string& key, const std::string& name) {
+    DWORD value = 0, size = sizeof value;
+    RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+ULONGLONG FolderBytes(const std::string& dir) {
+    ULONGLONG total = 0;
+    for (const std::string& name : FilesIn(dir)) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA((dir + "\\" + name).c_str(), GetFileExInfoStandard, &data))
+            total += (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return total;
+}
+
+void ExpectUninstallEntryFor(const std::string& dir) {
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"), "Quenmoor 1.07 (x64)");
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayVersion"), "1.07");
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "Publisher"), "the Quenmoor authors");
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayIcon"), dir + "\\ombrel.exe,0");
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"), dir);
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"), "\"" + dir + "\\uninstall.exe\"");
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"), "\"" + dir + "\\uninstall.exe\" /S");
+    // Whole kilobytes, as Apps and Features shows them.
+    EXPECT_EQ(RawDword(HKEY_LOCAL_MACHINE, UninstallKey, "EstimatedSize"), FolderBytes(dir) / 1024);
+}
+
+// The files Windows deletes when it starts next, as the system writes them.
+std::vector<std::string> PendingDeletions() {
+    std::vector<std::string> deletions;
+    std::vector<char> data(65536);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size) != ERROR_SUCCESS)
+        return deletions;
+    // Pairs of source and target; an empty target deletes the source.
+    for (const char* p = data.data(); *p;) {
+        std::string source = p;
+        p += source.size() + 1;
+        std::string target = p;
+        p += target.size() + 1;
+        if (target.empty()) deletions.push_back(source.substr(source.rfind('?') + 2));
+    }
+    return deletions;
+}
+
+bool PendingDeletion(const std::string& path) {
+    auto pending = PendingDeletions();
+    return std::find(pending.begin(), pending.end(), path) != pending.end();
+}
+
+bool AnyIntegrationKey() {
+    for (const std::string& key : ShellIntegration::Keys())
+        if (RawKeyExists(HKEY_CLASSES_ROOT, key.substr(1))) return true;
+    return false;
+}
+
+// The quiet uninstall command of the entry; the uninstaller goes on in a copy
+// of itself, so the end is when its entry is gone.
+void UninstallQuietly() {
+    std::string command = RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
+    ASSERT_EQ(RunToEnd(command), 0) << command;
+    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
+}
+
+struct ComApartment {
+    ComApartment() { CoInitialize(nullptr); }
+    ~ComApartment() { CoUninitialize(); }
+};
+
+}  // namespace
+
+TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
+    ComApartment com;
+    TempDir temp;
+    const std::string dir = temp / "Quenmoor";
+    ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
+
+    ExpectProductFilesIn(dir);
+    EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor.lnk"), dir + "\\ombrel.exe");
+    EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor Read Me.lnk"), dir + "\\readme.txt");
+    ExpectUninstallEntryFor(dir);
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "English");
+
+    {
+        Program program(temp.Path(), dir + "\\ombrel.exe");
+        HWND main = program.WaitForWindow("Quenmoor");
+        ASSERT_NE(main, nullptr);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        DWORD code = 99;
+        EXPECT_TRUE(program.WaitForExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    // Over the earlier install, where it is: program files replaced, the
+    // language the user chose since kept. A library held by a process, as
+    // Explorer holds its extension, moves aside and goes at the next start.
+    RawSetString(HKEY_LOCAL_MACHINE, SettingsKey, "Language", "Russian");
+    WriteFile(dir + "\\readme.txt", "changed");
+    HMODULE held = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
+    ASSERT_NE(held, nullptr);
+    ASSERT_EQ(RunInstaller("/S"), 0);
+    ExpectProductFilesIn(dir, {"Ombrel.dll.old"});
+    EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll.old"));
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "Russian");
+    FreeLibrary(held);
+
+    // Removal takes everything of ours and nothing else; a held library goes
+    // at the next start.
+    WriteFile(dir + "\\notes.txt", "the user's");
+    held = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
+    UninstallQuietly();
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"Ombrel.dll", "notes.txt"}));
+    EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll"));
+    FreeLibrary(held);
+    EXPECT_FALSE(DirExists(StartMenuFolder()));
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, SettingsKey));
+    EXPECT_FALSE(AnyIntegrationKey());
+}
+
+TEST(Installer, RegistersTheExplorerExtensionAndRemovesIt) {
+    if (!FileExists(ProductDir() + "\\tessivar.dll")) GTEST_SKIP() << "the product folder has no tessivar.dll yet";
+    TempDir temp;
+    const std::string dir = temp / "Quenmoor";
+    ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
+    EXPECT_TRUE(ShellIntegration::IsRegistered());
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, ShellIntegration::Keys().back().substr(1), ""), dir + "\\tessivar.dll");
+
+    // As Explorer would, hold the extension while it is removed.
+    HMODULE held = LoadLibraryA((dir + "\\tessivar.dll").c_str());
+    ASSERT_NE(held, nullptr);
+    UninstallQuietly();
+    EXPECT_FALSE(AnyIntegrationKey());
+    EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));
+    FreeLibrary(held);
+}
