@@ -1,0 +1,50 @@
+// The batch window driven from outside: files picked in the open dialog,
+// an output folder typed, Go!.
+#include "Automation.h"
+#include "support/Files.h"
+
+#include <gtest/gtest.h>
+
+using namespace automation;
+using testsupport::IdentityOf;
+using testsupport::TempDir;
+
+TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
+    TempDir dir;
+    std::string a = dir.MakeFile("a.dat", "A"), b = dir.MakeFile("b.dat", "B"), out = dir.MakeDir("out");
+    Program program(dir.Path());
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    PressButton(FindDescendant(main, "Button", "Multi Hard Link"));
+    HWND batch = program.WaitForWindow("Multi Hard Link");
+    ASSERT_NE(batch, nullptr);
+    HWND list = ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20);
+    ASSERT_EQ(ClassOf(list), "ListBox");
+    for (const std::string& file : {a, b}) {
+        PressButton(FindDescendant(batch, "Button", "Add..."));
+        HWND dialog = program.WaitForWindow("Choose Files");
+        ASSERT_NE(dialog, nullptr);
+        HWND name = FindDescendant(dialog, "Edit");
+        TypeText(name, file);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == file; }));
+        PressButton(FindDescendant(dialog, "Button", "Add"));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 2; }));
+    EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);
+    TypeText(ChildAt(batch, 72 + 20, 256 + 10), out);
+    PressButton(FindDescendant(batch, "Button", "Go!"));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 0; }));
+    for (const std::string& file : {a, b}) {
+        auto source = IdentityOf(file), link = IdentityOf(out + file.substr(file.rfind('\\')));
+        ASSERT_TRUE(source.ok && link.ok) << file;
+        EXPECT_EQ(link.index, source.index);
+        EXPECT_EQ(link.links, 2u);
+    }
+    PressButton(FindDescendant(batch, "Button", "Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(program.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
