@@ -190,16 +190,19 @@ Form* Control::ParentForm() {
 }
 
 void Control::SetBounds(int left, int top, int width, int height) {
+    if (handle_) {
+        // WM_WINDOWPOSCHANGED takes over what the window made of it and
+        // tells Resize, as when anyone else moves the window.
+        MoveWindow(handle_, left, top, width, height, TRUE);
+        return;
+    }
     if (Windowless()) Invalidate();
     bool resized = width != width_ || height != height_;
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_) {
-        // WM_WINDOWPOSCHANGED reads back what the window made of it.
-        MoveWindow(handle_, left, top, width, height, TRUE);
-    } else if (Windowless()) {
+    if (Windowless()) {
         Invalidate();
         if (resized) Resize();
     }
@@ -868,20 +871,24 @@ void Form::Hide() {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
 }
 
-namespace {
-struct DisableState {
-    HWND keep;
-    std::vector<HWND> disabled;
-};
-BOOL CALLBACK DisableOthers(HWND wnd, LPARAM lp) {
-    auto* st = reinterpret_cast<DisableState*>(lp);
-    if (wnd != st->keep && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+WindowsDisabled::WindowsDisabled(HWND keep) : keep_(keep) {
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CALLBACK WindowsDisabled::Collect(HWND wnd, LPARAM lp) {
+    auto* self = reinterpret_cast<WindowsDisabled*>(lp);
+    if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         EnableWindow(wnd, FALSE);
-        st->disabled.push_back(wnd);
+        self->disabled_.push_back(wnd);
     }
     return TRUE;
 }
-}  // namespace
+
+void WindowsDisabled::Enable() {
+    for (HWND w : disabled_)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    disabled_.clear();
+}
 
 int Form::ShowModal() {
     if (App && App->ModalResponder) {
@@ -891,14 +898,12 @@ int Form::ShowModal() {
     if (visible_) throw Exception("Cannot make a visible window modal");
     HandleNeeded();
     App->CancelHint();
-    DisableState st{Handle(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&st));
+    WindowsDisabled others(Handle());
     HWND previous = GetActiveWindow();
     modal_ = true;
     ModalResult = mrNone;
     auto restore = [&] {
-        for (HWND w : st.disabled)
-            if (IsWindow(w)) EnableWindow(w, TRUE);
+        others.Enable();
         Hide();
         modal_ = false;
         if (previous && IsWindow(previous)) SetActiveWindow(previous);
@@ -1228,7 +1233,7 @@ void Application::PreTranslate(MSG& msg, bool& handled) {
         if (c != hintControl_) {
             CancelHint();
             hintControl_ = c;
-            if (c && c->ShowHint) SetTimer(hintWnd_, kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
+            if (c && c->ShowsHint()) SetTimer(hintWnd_, kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
         }
         break;
     }

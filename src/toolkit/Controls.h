@@ -84,6 +84,9 @@ public:
     std::string Hint() const { return hint_; }
     void SetHint(const std::string& v) { hint_ = v; }
     bool ShowHint = false;
+    // Whether the pointer resting on the control shows its hint; a part of
+    // a compound control may follow the whole.
+    virtual bool ShowsHint() const { return ShowHint; }
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool v);
@@ -383,6 +386,22 @@ private:
     bool terminated_ = false;
     int exitCode_ = 0;
     std::vector<ApplicationEvents*> events_;
+};
+
+// Disables the thread's other visible windows for a scope, as a modal window
+// does, and enables them again when it ends (or at Enable, if earlier).
+class WindowsDisabled {
+public:
+    explicit WindowsDisabled(HWND keep);
+    ~WindowsDisabled() { Enable(); }
+    WindowsDisabled(const WindowsDisabled&) = delete;
+    WindowsDisabled& operator=(const WindowsDisabled&) = delete;
+    void Enable();
+
+private:
+    static BOOL CALLBACK Collect(HWND wnd, LPARAM lp);
+    HWND keep_;
+    std::vector<HWND> disabled_;
 };
 
 // The one application object of the process.

@@ -224,6 +224,9 @@ TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
     EXPECT_EQ((std::vector<int>{edit->Left(), edit->Top(), edit->Width(), edit->Height()}),
               (std::vector<int>{20, 30, 150, 25}));
     EXPECT_EQ(editResizes, 1);
+    edit->SetBounds(20, 30, 120, 25);
+    EXPECT_EQ(edit->Width(), 120);
+    EXPECT_EQ(editResizes, 2);
 }
 
 TEST(Identifiers, StayClearOfTheFileDialogAndAreNeverSharedWhileInUse) {
