@@ -472,8 +472,9 @@ void TDirectoryEdit::ExecuteButton() {
         // Before the start folder is looked at: a drive without media must
         // not raise a system box either.
         tk::ErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-        if (name.empty()) name = initialDir_.empty() ? "\\" : initialDir_;
-        if (!IsExistingFolder(name)) name = "\\";
+        const std::string root(1, '\\');  // of the current drive
+        if (name.empty()) name = initialDir_.empty() ? root : initialDir_;
+        if (!IsExistingFolder(name)) name = root;
         action = DialogKind == dkWin32 && NewStyleControls() ? ChooseFolder(name, dialogText_, HelpContext)
                                                               : SelectDirectory(name, DialogOptions, HelpContext);
     }
