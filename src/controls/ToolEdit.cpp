@@ -14,11 +14,6 @@ tk::BitmapHandle CopyBitmap(HBITMAP bmp) {
     return tk::BitmapHandle(bmp ? static_cast<HBITMAP>(CopyImage(bmp, IMAGE_BITMAP, 0, 0, 0)) : nullptr);
 }
 
-tk::Font* FontInEffect(tk::Control* c) {
-    while (c->ParentFont && c->Parent()) c = c->Parent();
-    return c->GetFont();
-}
-
 // Clears a flag when a scope ends, however it ends.
 struct FlagScope {
     bool& flag;
@@ -168,7 +163,7 @@ int TCustomComboEdit::MinimumHeight() { return TextHeight() + 4 * GetSystemMetri
 void TCustomComboEdit::MakeCaret() {
     POINT at{};
     GetCaretPos(&at);
-    CreateCaret(Handle(), nullptr, FontInEffect(this)->Bold() ? 2 : 1, TextHeight());
+    CreateCaret(Handle(), nullptr, EffectiveFontObject()->Bold() ? 2 : 1, TextHeight());
     SetCaretPos(at.x, at.y);
     ShowCaret(Handle());
 }
@@ -300,7 +295,7 @@ bool TCustomComboEdit::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     if (msg != WM_CTLCOLOREDIT && msg != WM_CTLCOLORSTATIC) return tk::Edit::Reflected(msg, wp, lp, result);
     auto dc = reinterpret_cast<HDC>(wp);
     COLORREF back = tk::ColorToRGB(Color), grey = GetSysColor(COLOR_GRAYTEXT);
-    SetTextColor(dc, !Enabled() && back != grey ? grey : tk::ColorToRGB(FontInEffect(this)->Color()));
+    SetTextColor(dc, !Enabled() && back != grey ? grey : tk::ColorToRGB(EffectiveFontObject()->Color()));
     SetBkColor(dc, back);
     if (!brush_ || brushColor_ != back) {
         brush_.reset(CreateSolidBrush(back));

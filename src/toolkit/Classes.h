@@ -32,6 +32,14 @@ struct EHalt {
     int ExitCode = 0;
 };
 
+// Stores a property's new value; true when it differs from the old one.
+template <class T>
+bool Store(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
 // printf-style formatting into a std::string.
 std::string Format(const char* fmt, ...);
 

@@ -376,9 +376,12 @@ Control* Control::ControlAtPos(POINT screen, HWND wnd) {
     return c;
 }
 
-HFONT Control::EffectiveFont() {
-    if (ParentFont && parent_) return parent_->EffectiveFont();
-    return font_->Handle();
+HFONT Control::EffectiveFont() { return EffectiveFontObject()->Handle(); }
+
+Font* Control::EffectiveFontObject() {
+    Control* c = this;
+    while (c->ParentFont && c->parent_) c = c->parent_;
+    return c->GetFont();
 }
 
 void Control::FontChanged() {

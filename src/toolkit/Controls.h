@@ -99,6 +99,8 @@ public:
 
     Font* GetFont() const { return font_.get(); }
     bool ParentFont = true;
+    // The font the control shows: its own, or the nearest ancestor's.
+    Font* EffectiveFontObject();
 
     // The control's own window; a windowless control has none.
     HWND Handle();
