@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "app/LinkLib.h"
+#include "controls/BrowseFolder.h"
 #include "toolkit/Dialogs.h"
 
 TMultiHardLinkForm* MultiHardLinkForm = nullptr;
@@ -67,7 +68,7 @@ TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
     GoButton = Make<tk::Button>(this, this, "GoButton", {8, 328, 73, 25}, "Go!", 4);
     CancelButton = Make<tk::Button>(this, this, "CancelButton", {408, 328, 73, 25}, "Cancel", 5);
     FileInputListBox = Make<TFileListBox>(this, this, "FileInputListBox", {176, 328, 41, 25}, "", 2);
-    DirectoryOutput = Make<tk::Edit>(this, this, "DirectoryOutput", {72, 256, 401, 21}, "", 3);
+    DirectoryOutput = Make<TDirectoryEdit>(this, this, "DirectoryOutput", {72, 256, 401, 21}, "", 3);
     ApplicationEvents = tk::MakeComponent<tk::ApplicationEvents>(this, "ApplicationEvents");
     MultiHardLinkTranslator = tk::MakeComponent<TvgTranslator>(this, "MultiHardLinkTranslator");
     OpenDialog = tk::MakeComponent<TApOpenDialog>(this, "OpenDialog");
@@ -81,6 +82,8 @@ TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
     RemoveAllButton->OnClick = [this] { RemoveAllButtonClick(); };
     GoButton->OnClick = [this] { GoButtonClick(); };
     CancelButton->OnClick = [this] { CancelButtonClick(); };
+    DirectoryOutput->DialogKind = dkWin32;
+    DirectoryOutput->SetNumGlyphs(1);
     FileInputListBox->SetEnabled(false);
     FileInputListBox->SetVisible(false);
     ApplicationEvents->OnShowHint = [this](std::string& s, bool& can, tk::HintInfo& info) {
@@ -118,6 +121,8 @@ void TMultiHardLinkForm::AddButtonClick() {
 }
 
 void TMultiHardLinkForm::AddDirButtonClick() {
+    std::string folder;
+    if (ChooseFolder(folder, MultiHardLinkTranslator->TranslateText("Choose input folder") + ":", 0)) AddFolder(folder);
     UpdateInputCaption();
 }
 

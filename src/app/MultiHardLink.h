@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/FileCtrl.h"
+#include "controls/ToolEdit.h"
 #include "filedialog/ApOpenDlg.h"
 #include "i18n/vgNLS.h"
 #include "toolkit/StdCtrls.h"
@@ -28,7 +29,7 @@ public:
     tk::Button* GoButton;
     tk::Button* CancelButton;
     TFileListBox* FileInputListBox;
-    tk::Edit* DirectoryOutput;
+    TDirectoryEdit* DirectoryOutput;
     tk::ApplicationEvents* ApplicationEvents;
     TvgTranslator* MultiHardLinkTranslator;
     TApOpenDialog* OpenDialog;

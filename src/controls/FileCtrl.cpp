@@ -1,5 +1,6 @@
 #include "controls/FileCtrl.h"
 
+#include "controls/BrowseFolder.h"
 #include "toolkit/Dialogs.h"
 
 #include <winnetwk.h>
@@ -9,11 +10,6 @@
 
 namespace {
 const char kDefaultFilter[] = "All files (*.*)|*.*";
-
-bool FolderExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::vector<std::string> SplitAt(const std::string& s, char sep) {
     std::vector<std::string> out;
@@ -179,7 +175,7 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (!n) throw tk::EInOutError(static_cast<int>(GetLastError()));
     // Too long for the buffer: the system left it unfilled.
     if (n >= sizeof full) throw tk::EInOutError(ERROR_FILENAME_EXCED_RANGE);
-    if (FolderExists(directory_)) SetCurrentDirectoryA(directory_.c_str());
+    if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
     EnterFolder(full);
     directory_ = CurrentFolder();
     BuildList();
@@ -283,7 +279,7 @@ void TFileListBox::SetFileEdit(tk::Edit* edit) {
 
 void TFileListBox::SetDirectory(const std::string& path) {
     if (tk::SameText(path, directory_)) return;
-    if (FolderExists(directory_)) SetCurrentDirectoryA(directory_.c_str());
+    if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
     EnterFolder(path);
     directory_ = CurrentFolder();
     ReadFileNames();
@@ -577,7 +573,7 @@ bool NetworkDialogOffered() {
 // Creates a folder with every missing parent.
 bool ForceDirectories(std::string dir) {
     while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
-    if (dir.empty() || FolderExists(dir) || (dir.size() == 2 && dir[1] == ':')) return true;
+    if (dir.empty() || IsExistingFolder(dir) || (dir.size() == 2 && dir[1] == ':')) return true;
     size_t cut = dir.find_last_of("\\/");
     if (cut != std::string::npos && !ForceDirectories(dir.substr(0, cut))) return false;
     return CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
@@ -635,7 +631,7 @@ std::string TSelectDirDlg::Directory() const {
 }
 
 void TSelectDirDlg::SetDirectory(const std::string& path) {
-    if (FolderExists(path)) {
+    if (IsExistingFolder(path)) {
         DirList->SetDirectory(path);
         DriveList->SetDrive(DirList->Drive());
     }
@@ -649,7 +645,7 @@ void TSelectDirDlg::DirListChange() {
 
 void TSelectDirDlg::OKButtonClick() {
     std::string dir = Directory();
-    if (options_.Has(sdAllowCreate) && options_.Has(sdPrompt) && !FolderExists(dir) &&
+    if (options_.Has(sdAllowCreate) && options_.Has(sdPrompt) && !IsExistingFolder(dir) &&
         tk::MessageDlg("The specified directory does not exist. Create it?", tk::MsgDlgType::Confirmation,
                        {tk::mbYes, tk::mbNo}) != tk::mrYes)
         return;

@@ -120,7 +120,7 @@ bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
     {
         // The dialog disables only its owner, the application's hidden
         // window; the program's own windows wait as for any modal window.
-        ModalScope others(nullptr);
+        WindowsDisabled others(nullptr);
         ok = run(ofn);
     }
     // The system activates the hidden owner; the window that was active

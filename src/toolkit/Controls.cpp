@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <bitset>
-#include <optional>
 #include <unordered_map>
 
 namespace tk {
@@ -191,16 +190,19 @@ Form* Control::ParentForm() {
 }
 
 void Control::SetBounds(int left, int top, int width, int height) {
+    if (handle_) {
+        // WM_WINDOWPOSCHANGED takes over what the window made of it and
+        // tells Resize, as when anyone else moves the window.
+        MoveWindow(handle_, left, top, width, height, TRUE);
+        return;
+    }
     if (Windowless()) Invalidate();
     bool resized = width != width_ || height != height_;
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_) {
-        // WM_WINDOWPOSCHANGED reads back what the window made of it.
-        MoveWindow(handle_, left, top, width, height, TRUE);
-    } else if (Windowless()) {
+    if (Windowless()) {
         Invalidate();
         if (resized) Resize();
     }
@@ -872,22 +874,23 @@ void Form::Hide() {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
 }
 
-ModalScope::ModalScope(HWND keep) : keep_(keep) {
-    EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(this));
+WindowsDisabled::WindowsDisabled(HWND keep) : keep_(keep) {
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
 }
 
-ModalScope::~ModalScope() {
-    for (HWND w : disabled_)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-}
-
-BOOL CALLBACK ModalScope::DisableOther(HWND wnd, LPARAM lp) {
-    auto* self = reinterpret_cast<ModalScope*>(lp);
+BOOL CALLBACK WindowsDisabled::Collect(HWND wnd, LPARAM lp) {
+    auto* self = reinterpret_cast<WindowsDisabled*>(lp);
     if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         EnableWindow(wnd, FALSE);
         self->disabled_.push_back(wnd);
     }
     return TRUE;
+}
+
+void WindowsDisabled::Enable() {
+    for (HWND w : disabled_)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    disabled_.clear();
 }
 
 int Form::ShowModal() {
@@ -898,12 +901,12 @@ int Form::ShowModal() {
     if (visible_) throw Exception("Cannot make a visible window modal");
     HandleNeeded();
     App->CancelHint();
-    std::optional<ModalScope> others(std::in_place, Handle());
+    WindowsDisabled others(Handle());
     HWND previous = GetActiveWindow();
     modal_ = true;
     ModalResult = mrNone;
     auto restore = [&] {
-        others.reset();  // before hiding, so the activation can go back
+        others.Enable();
         Hide();
         modal_ = false;
         if (previous && IsWindow(previous)) SetActiveWindow(previous);
@@ -1233,7 +1236,7 @@ void Application::PreTranslate(MSG& msg, bool& handled) {
         if (c != hintControl_) {
             CancelHint();
             hintControl_ = c;
-            if (c && c->ShowHint) SetTimer(hintWnd_, kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
+            if (c && c->ShowsHint()) SetTimer(hintWnd_, kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
         }
         break;
     }

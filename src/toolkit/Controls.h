@@ -84,6 +84,9 @@ public:
     std::string Hint() const { return hint_; }
     void SetHint(const std::string& v) { hint_ = v; }
     bool ShowHint = false;
+    // Whether the pointer resting on the control shows its hint; a part of
+    // a compound control may follow the whole.
+    virtual bool ShowsHint() const { return ShowHint; }
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool v);
@@ -387,6 +390,22 @@ private:
     std::vector<ApplicationEvents*> events_;
 };
 
+// Disables the thread's other visible windows for a scope, as a modal window
+// does, and enables them again when it ends (or at Enable, if earlier).
+class WindowsDisabled {
+public:
+    explicit WindowsDisabled(HWND keep);
+    ~WindowsDisabled() { Enable(); }
+    WindowsDisabled(const WindowsDisabled&) = delete;
+    WindowsDisabled& operator=(const WindowsDisabled&) = delete;
+    void Enable();
+
+private:
+    static BOOL CALLBACK Collect(HWND wnd, LPARAM lp);
+    HWND keep_;
+    std::vector<HWND> disabled_;
+};
+
 // The one application object of the process.
 extern Application* App;
 
@@ -418,21 +437,6 @@ public:
 private:
     friend class Application;
     bool cancelled_ = false;
-};
-
-// Disables the thread's other visible, enabled top-level windows for the
-// time of a modal window, and enables them again.
-class ModalScope {
-public:
-    explicit ModalScope(HWND keep);
-    ~ModalScope();
-    ModalScope(const ModalScope&) = delete;
-    ModalScope& operator=(const ModalScope&) = delete;
-
-private:
-    static BOOL CALLBACK DisableOther(HWND wnd, LPARAM lp);
-    HWND keep_;
-    std::vector<HWND> disabled_;
 };
 
 struct Bounds {

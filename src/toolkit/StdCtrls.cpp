@@ -186,6 +186,100 @@ bool Button::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
+// ---- SpeedButton ----
+
+namespace {
+// Draws image i of a picture strip with its key colour left out; a disabled
+// image is embossed from the picture's shape.
+void DrawGlyph(HDC dc, int x, int y, HBITMAP strip, int count, int index, bool disabled) {
+    SIZE sz = BitmapSize(strip);
+    int w = sz.cx / count, h = sz.cy;
+    if (w <= 0 || h <= 0) return;
+    MemDc src(CreateCompatibleDC(dc));
+    SelectObj selSrc(src.get(), strip);
+    MemDc mask(CreateCompatibleDC(dc));
+    BitmapHandle maskBmp(CreateBitmap(w, h, 1, 1, nullptr));
+    SelectObj selMask(mask.get(), maskBmp.get());
+    // Mask: white where the key colour is, black where the picture is.
+    SetBkColor(src.get(), GetPixel(src.get(), 0, h - 1));
+    BitBlt(mask.get(), 0, 0, w, h, src.get(), index * w, 0, SRCCOPY);
+    COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0)), oldBk = SetBkColor(dc, RGB(255, 255, 255));
+    if (disabled) {
+        // Destination where the mask is white, the brush where it is black.
+        const DWORD kBrushThroughMask = 0x00B8074A;
+        for (auto [dx, colour] : {std::pair{1, COLOR_BTNHIGHLIGHT}, std::pair{0, COLOR_BTNSHADOW}}) {
+            SelectObj brush(dc, GetSysColorBrush(colour));
+            BitBlt(dc, x + dx, y + dx, w, h, mask.get(), 0, 0, kBrushThroughMask);
+        }
+    } else {
+        BitBlt(dc, x, y, w, h, src.get(), index * w, 0, SRCINVERT);
+        BitBlt(dc, x, y, w, h, mask.get(), 0, 0, SRCAND);
+        BitBlt(dc, x, y, w, h, src.get(), index * w, 0, SRCINVERT);
+    }
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBk);
+}
+}  // namespace
+
+const ClassInfo& SpeedButton::StaticClass() {
+    static const ClassInfo info{"TSpeedButton", &GraphicControl::StaticClass(), {}, {}};
+    return info;
+}
+
+SpeedButton::SpeedButton(Component* owner) : GraphicControl(owner) {}
+
+void SpeedButton::SetGlyph(BitmapHandle bmp) {
+    glyph_ = std::move(bmp);
+    Invalidate();
+}
+
+void SpeedButton::SetNumGlyphs(int n) {
+    numGlyphs_ = std::clamp(n, 1, 4);
+    Invalidate();
+}
+
+void SpeedButton::SetPressed(bool v) {
+    if (v == pressed_) return;
+    pressed_ = v;
+    Invalidate();
+}
+
+void SpeedButton::PaintFace(HDC dc) {
+    RECT r{0, 0, Width(), Height()};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
+}
+
+void SpeedButton::Paint(HDC dc) {
+    PaintFace(dc);
+    if (!glyph_) return;
+    SIZE sz = BitmapSize(glyph_.get());
+    int count = std::max(1, std::min(numGlyphs_, static_cast<int>(sz.cx)));
+    int index = !Enabled() ? (count > 1 ? 1 : 0) : (pressed_ && count > 2 ? 2 : 0);
+    int shift = pressed_ ? 1 : 0;
+    DrawGlyph(dc, (Width() - sz.cx / count) / 2 + shift, (Height() - sz.cy) / 2 + shift, glyph_.get(), count, index,
+              !Enabled() && count == 1);
+}
+
+void SpeedButton::MouseDown(MouseButton b, ShiftState shift, int x, int y) {
+    GraphicControl::MouseDown(b, shift, x, y);
+    if (b != MouseButton::Left) return;
+    held_ = true;
+    SetPressed(true);
+}
+
+void SpeedButton::MouseMove(ShiftState shift, int x, int y) {
+    GraphicControl::MouseMove(shift, x, y);
+    if (held_) SetPressed(x >= 0 && y >= 0 && x < Width() && y < Height());
+}
+
+void SpeedButton::MouseUp(MouseButton b, ShiftState shift, int x, int y) {
+    if (b == MouseButton::Left) {
+        held_ = false;
+        SetPressed(false);
+    }
+    GraphicControl::MouseUp(b, shift, x, y);
+}
+
 // ---- CheckBox ----
 
 const ClassInfo& CheckBox::StaticClass() {

@@ -1,5 +1,5 @@
 // The standard controls: label, button, edit, check box, group box, list box
-// and combo box; and the windowless label and picture.
+// and combo box; and the windowless label, picture and speed button.
 #pragma once
 
 #include "toolkit/Controls.h"
@@ -107,6 +107,38 @@ public:
 protected:
     void CreateParamsFor(CreateParams& p) override;
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+// A push button without a window of its own that shows a picture: NumGlyphs
+// images side by side (up, disabled, down), the colour of the bottom-left
+// pixel transparent. With a single image the disabled look is made from it.
+class SpeedButton : public GraphicControl {
+public:
+    explicit SpeedButton(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    HBITMAP Glyph() const { return glyph_.get(); }
+    void SetGlyph(BitmapHandle bmp);
+    int NumGlyphs() const { return numGlyphs_; }
+    void SetNumGlyphs(int n);
+    // The pressed look: the left button is held and the pointer is over it.
+    bool Pressed() const { return pressed_; }
+    void Paint(HDC dc) override;
+
+protected:
+    // The button face, before the picture goes on it.
+    virtual void PaintFace(HDC dc);
+    void MouseDown(MouseButton b, ShiftState shift, int x, int y) override;
+    void MouseMove(ShiftState shift, int x, int y) override;
+    void MouseUp(MouseButton b, ShiftState shift, int x, int y) override;
+
+private:
+    void SetPressed(bool v);
+    BitmapHandle glyph_;
+    int numGlyphs_ = 1;
+    bool held_ = false;
+    bool pressed_ = false;
 };
 
 class CheckBox : public Control {

@@ -181,23 +181,28 @@ TEST(Subclassing, AForeignProcedureStaysHookedWhicheverGoesFirst) {
     }
 }
 
+namespace {
+// What reached a window's procedure, as the control it was linked to then.
+struct Reached {
+    static inline HWND wnd = nullptr;
+    static inline std::vector<tk::Control*> controls;
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
+        auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->hwnd == wnd) controls.push_back(tk::Control::FromHandle(m->hwnd));
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+};
+}  // namespace
+
 TEST(Destruction, ADyingFormHearsNothingOfItsWindow) {
-    static HWND formWnd;
-    static std::vector<tk::Control*> reached;
+    std::vector<tk::Control*>& reached = Reached::controls;
     reached.clear();
     auto form = std::make_unique<TestForm>();
     tk::Make<tk::Edit>(form.get(), form.get(), "Field", {8, 8, 100, 21}, "", 0);
     form->AfterConstruction();
     form->Show();
-    formWnd = form->Handle();
-    HHOOK hook = SetWindowsHookExA(
-        WH_CALLWNDPROC,
-        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-            auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
-            if (code == HC_ACTION && m->hwnd == formWnd) reached.push_back(tk::Control::FromHandle(m->hwnd));
-            return CallNextHookEx(nullptr, code, wp, lp);
-        },
-        nullptr, GetCurrentThreadId());
+    Reached::wnd = form->Handle();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Reached::Proc, nullptr, GetCurrentThreadId());
     form.reset();
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(reached.empty());
@@ -224,6 +229,9 @@ TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
     EXPECT_EQ((std::vector<int>{edit->Left(), edit->Top(), edit->Width(), edit->Height()}),
               (std::vector<int>{20, 30, 150, 25}));
     EXPECT_EQ(editResizes, 1);
+    edit->SetBounds(20, 30, 120, 25);
+    EXPECT_EQ(edit->Width(), 120);
+    EXPECT_EQ(editResizes, 2);
 }
 
 TEST(Identifiers, StayClearOfTheFileDialogAndAreNeverSharedWhileInUse) {
