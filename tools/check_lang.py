@@ -7,10 +7,11 @@ values are dropped, and one pair of enclosing double or single quotes is
 removed from a value.  For a key that occurs twice the first one counts.
 
 Checks:
-  * English.lng holds every window text and message key the program uses;
-    its messages translate to themselves;
-  * every other language file has exactly the key set of English.lng in both
-    sections (no key missing, none extra);
+  * English.lng holds every window text and message key the program uses,
+    and every text of the Explorer extension ([Tessivar]); its messages and
+    extension texts translate to themselves;
+  * every other language file has exactly the key set of English.lng in
+    each section (no key missing, none extra);
   * no value is longer than 2047 characters (the reader cuts the rest);
   * English and German are Windows-1252, Russian is Windows-1251 and not UTF-8;
   * lines end in CR LF; no key contains '=' or starts with '[';
@@ -28,7 +29,7 @@ MAX_VALUE = 2047
 
 ENCODINGS = {"english": "cp1252", "german": "cp1252", "russian": "cp1251"}
 
-SECTIONS = ("translations", "messages")
+SECTIONS = ("translations", "messages", "tessivar")
 
 # Window texts the form descriptions set, and the font names.
 REQUIRED_TRANSLATIONS = """
@@ -93,6 +94,21 @@ REQUIRED_MESSAGES = [
     "The filename or extension is too long (206)",
     "The directory name is invalid (267)",
     "An attempt was made to create more links on a file than the file system supports (1142)",
+]
+
+# The Explorer extension's own texts: menu items, their help, the progress
+# dialog and the failure box.
+REQUIRED_TESSIVAR = [
+    "Create hard links here",
+    "Create hard link clone here",
+    "Create hard links with Quenmoor...",
+    "Links the dragged files into this folder",
+    "Recreates the dragged folders here and links every file in them",
+    "Opens Quenmoor with the selected files",
+    "Creating hard links",
+    "Cancelling...",
+    "These items could not be linked:",
+    "Further items not shown:",
 ]
 
 # Messages whose blanks at either end are part of what the user sees.
@@ -273,6 +289,12 @@ def check_english(eng):
             eng.errors.append("[Messages] lacks %r" % msg)
         elif value != msg:
             eng.errors.append("[Messages] %r translates to %r, not to itself" % (msg, value))
+    for text in REQUIRED_TESSIVAR:
+        value = eng.get("tessivar", text)
+        if value is None:
+            eng.errors.append("[Tessivar] lacks %r" % text)
+        elif value != text:
+            eng.errors.append("[Tessivar] %r translates to %r, not to itself" % (text, value))
     wanted = {m.strip(" ").lower() for m in REQUIRED_MESSAGES}
     for low in eng.keys("messages") - wanted:
         eng.warnings.append("[Messages] key %r is no text the program passes"

@@ -10,9 +10,9 @@ std::string ProductDir() {
     return p;
 }
 
-Program::Program(const std::string& workDir, const std::string& exe) {
+Program::Program(const std::string& workDir, const std::string& exe, const std::string& arguments) {
     std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;
-    std::string cmd = "\"" + path + "\"";
+    std::string cmd = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))

@@ -121,6 +121,28 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
     ExpectExitCodeZero(program);
 }
 
+TEST(EndToEnd, AFileOnTheCommandLineIsSelectedAndAMissingOneIgnored) {
+    TempDir dir;
+    dir.MakeDir("deep folder");
+    std::string source = dir.MakeFile("deep folder\\named file.dat", "named");
+    dir.MakeFile("other.dat");
+    Program program(dir.Path(), "ombrel.exe", "\"" + (dir / "no such file.dat") + "\" \"" + source + "\"");
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    HWND files = ChildAt(main, 24 + 20, 168 + 20);
+    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    EXPECT_EQ(TextOf(field), "named file.dat");
+    EXPECT_EQ(SelectedItemOf(files), "named file.dat");
+    EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{main});  // no box for the missing name
+    // The selection is the file itself: Create links it into the output folder, the working folder.
+    EXPECT_EQ(CreateLinkAs(program, main, "linked.dat"), std::vector<std::string>{"Hard Link Created"});
+    auto a = IdentityOf(source), b = IdentityOf(dir / "linked.dat");
+    ASSERT_TRUE(a.ok && b.ok);
+    EXPECT_EQ(a.index, b.index);
+    PressButton(FindDescendant(main, "Button", "Exit"));
+    ExpectExitCodeZero(program);
+}
+
 TEST(EndToEnd, RefusesASystemOutsideTheNtFamily) {
     ScopedRegValue win98(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\ombrel.exe", "Version", "win98");
     ExpectRefusal("This application works under Windows NT/2000/XP or further only");

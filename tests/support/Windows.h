@@ -16,6 +16,8 @@ HWND FindDescendant(HWND parent, const std::string& className, const std::string
 std::vector<std::string> TextsOf(HWND parent, const std::string& className);
 // Width in pixels of a window's own text in the font it draws with.
 int TextWidth(HWND wnd);
+// The text of a list box's selected item, empty when none is selected.
+std::string SelectedItemOf(HWND list);
 std::vector<HWND> VisibleWindowsOf(DWORD pid);
 HWND VisibleWindowOf(DWORD pid, const std::string& caption);
 

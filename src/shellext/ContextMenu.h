@@ -1,0 +1,80 @@
+// The object Explorer makes for a right-click on files (context-menu
+// handler) and for a right-drag onto a folder (drag-and-drop handler), and
+// its class factory. One object per menu: nothing is shared between
+// Explorer's windows.
+#pragma once
+
+#include "shellext/LinkJob.h"
+
+#include <shlobj.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+namespace tessivar {
+
+// The class identifier of the registration table.
+bool IsTessivarClass(REFCLSID Id);
+
+class TTessivarMenu : public IShellExtInit, public IContextMenu {
+public:
+    TTessivarMenu();
+    virtual ~TTessivarMenu();
+    TTessivarMenu(const TTessivarMenu&) = delete;
+    TTessivarMenu& operator=(const TTessivarMenu&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // A target folder makes a drop menu; without one the data object is the
+    // selection of a right-click.
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
+
+    STDMETHODIMP QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT uFlags) override;
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* pici) override;
+    STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, CHAR* pszName, UINT cchMax) override;
+
+private:
+    void InitDrop(PCIDLIST_ABSOLUTE folder, const std::vector<std::wstring>& names);
+    void InitSelection(const std::vector<std::wstring>& names);
+    int CommandAt(const CMINVOKECOMMANDINFO& info) const;
+    HRESULT StartQuenmoor(HWND owner, bool showUi) const;
+
+    LONG refs_ = 1;
+    std::vector<int> commands_;  // indexes into the command table, in menu order
+    std::vector<TSource> sources_;
+    std::wstring target_;
+};
+
+class TTessivarFactory : public IClassFactory {
+public:
+    TTessivarFactory();
+    virtual ~TTessivarFactory();
+    TTessivarFactory(const TTessivarFactory&) = delete;
+    TTessivarFactory& operator=(const TTessivarFactory&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
+    STDMETHODIMP LockServer(BOOL fLock) override;
+
+private:
+    LONG refs_ = 1;
+};
+
+// Runs a COM method's body: nothing thrown inside reaches Explorer.
+template <class F>
+HRESULT Guarded(F body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+}  // namespace tessivar
