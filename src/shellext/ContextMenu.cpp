@@ -35,20 +35,35 @@ struct TMedium {
     ~TMedium() { ReleaseStgMedium(&Data); }
 };
 
+// The names walked once: DragQueryFile would walk the list from its start
+// for every name, which a drop of ten thousand files makes slow.
 std::vector<std::wstring> DroppedNames(IDataObject* data) {
     std::vector<std::wstring> names;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     TMedium medium;
     if (FAILED(data->GetData(&format, &medium.Data))) return names;
-    auto drop = static_cast<HDROP>(medium.Data.hGlobal);
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    names.reserve(count);
-    for (UINT i = 0; i < count; ++i) {
-        UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring name(length, L'\0');
-        DragQueryFileW(drop, i, name.data(), length + 1);
-        names.push_back(std::move(name));
+    SIZE_T size = GlobalSize(medium.Data.hGlobal);
+    auto* drop = static_cast<const DROPFILES*>(GlobalLock(medium.Data.hGlobal));
+    if (!drop) return names;
+    if (size >= sizeof(DROPFILES) && drop->pFiles <= size) {
+        const char* at = reinterpret_cast<const char*>(drop) + drop->pFiles;
+        const char* end = reinterpret_cast<const char*>(drop) + size;
+        if (drop->fWide) {
+            for (auto* p = reinterpret_cast<const wchar_t*>(at);
+                 reinterpret_cast<const char*>(p + 1) <= end && *p;) {
+                size_t n = wcsnlen(p, (end - reinterpret_cast<const char*>(p)) / sizeof(wchar_t));
+                names.emplace_back(p, n);
+                p += n + 1;
+            }
+        } else {
+            for (const char* p = at; p < end && *p;) {
+                size_t n = strnlen(p, end - p);
+                names.push_back(Widen(std::string(p, n)));
+                p += n + 1;
+            }
+        }
     }
+    GlobalUnlock(medium.Data.hGlobal);
     return names;
 }
 
