@@ -136,69 +136,67 @@ STDMETHODIMP_(ULONG) TTessivarMenu::Release() {
 STDMETHODIMP TTessivarMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY) {
     return Guarded([&]() -> HRESULT {
         // Explorer may initialise an object more than once.
-        commands_.clear();
+        dropCommands_.clear();
+        itemCommands_.clear();
         sources_.clear();
         target_.clear();
+        withFolder_ = pidlFolder != nullptr;
         if (!pdtobj) return E_INVALIDARG;
-        std::vector<std::wstring> names = DroppedNames(pdtobj);
-        if (pidlFolder) InitDrop(pidlFolder, names);
-        else InitSelection(names);
+        bool allThere = true;
+        for (std::wstring& name : DroppedNames(pdtobj)) {
+            DWORD a = GetFileAttributesW(name.c_str());
+            if (a == INVALID_FILE_ATTRIBUTES) allThere = false;
+            else sources_.push_back({std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        }
+        if (std::any_of(sources_.begin(), sources_.end(), [](const TSource& s) { return !s.Folder; }))
+            itemCommands_.push_back(cmQuenmoor);
+        if (pidlFolder && allThere) dropCommands_ = DropCommands(pidlFolder);
+        commands_ = pidlFolder ? dropCommands_ : itemCommands_;
         return S_OK;
     });
 }
 
-void TTessivarMenu::InitDrop(PCIDLIST_ABSOLUTE folder, const std::vector<std::wstring>& names) {
+std::vector<int> TTessivarMenu::DropCommands(PCIDLIST_ABSOLUTE folder) {
     wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(folder, path)) return;
+    if (!SHGetPathFromIDListW(folder, path)) return {};
     DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     TVolume target = VolumeOf(path);
-    if (!target.Known || !target.HardLinks) return;
-
-    std::vector<TSource> sources;
-    sources.reserve(names.size());
+    if (!target.Known || !target.HardLinks) return {};
     // Dropped files mostly share one folder: its volume is asked once.
     std::wstring lastParent;
     TVolume parentVolume;
-    for (const std::wstring& name : names) {
-        DWORD a = GetFileAttributesW(name.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return;
-        bool isFolder = a & FILE_ATTRIBUTE_DIRECTORY;
+    bool files = false, folders = false;
+    for (const TSource& s : sources_) {
         TVolume volume;
-        if (isFolder) {
-            volume = VolumeOf(name);
+        if (s.Folder) {
+            volume = VolumeOf(s.Path);
         } else {
-            std::wstring parent = ParentOf(name);
+            std::wstring parent = ParentOf(s.Path);
             if (parent != lastParent) {
                 parentVolume = VolumeOf(parent);
                 lastParent = parent;
             }
             volume = parentVolume;
         }
-        if (!volume.Known || volume.Serial != target.Serial) return;
-        sources.push_back({name, isFolder});
+        if (!volume.Known || volume.Serial != target.Serial) return {};
+        (s.Folder ? folders : files) = true;
     }
-    if (std::any_of(sources.begin(), sources.end(), [](const TSource& s) { return !s.Folder; }))
-        commands_.push_back(cmLinks);
-    if (std::any_of(sources.begin(), sources.end(), [](const TSource& s) { return s.Folder; }))
-        commands_.push_back(cmClone);
-    sources_ = std::move(sources);
     target_ = path;
-}
-
-void TTessivarMenu::InitSelection(const std::vector<std::wstring>& names) {
-    for (const std::wstring& name : names) {
-        DWORD a = GetFileAttributesW(name.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) sources_.push_back({name, false});
-    }
-    if (!sources_.empty()) commands_.push_back(cmQuenmoor);
+    std::vector<int> commands;
+    if (files) commands.push_back(cmLinks);
+    if (folders) commands.push_back(cmClone);
+    return commands;
 }
 
 STDMETHODIMP TTessivarMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                                              UINT uFlags) {
     return Guarded([&]() -> HRESULT {
         // None of the items is a default action.
-        if ((uFlags & CMF_DEFAULTONLY) || commands_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
+        if (uFlags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
+        // Some hosts hand a right-click the items' folder too; only an item
+        // menu says it may rename or is on an item.
+        if (withFolder_ && (uFlags & (CMF_ITEMMENU | CMF_CANRENAME))) commands_ = itemCommands_;
         TTexts texts;
         UINT added = 0;
         for (size_t i = 0; i < commands_.size() && idCmdFirst + i <= idCmdLast; ++i) {
@@ -249,10 +247,13 @@ STDMETHODIMP TTessivarMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
 
 HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
     std::wstring program = ModuleFolder() + L"ombrel.exe";
-    std::wstring commandLine = Quoted(program);
-    for (const TSource& s : sources_) commandLine += L" " + Quoted(ForProgram(s.Path));
-    // The program's folder lists start in the current folder: the file's.
-    std::wstring folder = ParentOf(sources_.front().Path);
+    std::wstring commandLine = Quoted(program), folder;
+    for (const TSource& s : sources_) {
+        if (s.Folder) continue;
+        commandLine += L" " + Quoted(ForProgram(s.Path));
+        // The program's folder lists start in the current folder: the first file's.
+        if (folder.empty()) folder = ParentOf(s.Path);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -37,13 +37,15 @@ public:
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, CHAR* pszName, UINT cchMax) override;
 
 private:
-    void InitDrop(PCIDLIST_ABSOLUTE folder, const std::vector<std::wstring>& names);
-    void InitSelection(const std::vector<std::wstring>& names);
+    std::vector<int> DropCommands(PCIDLIST_ABSOLUTE folder);
     int CommandAt(const CMINVOKECOMMANDINFO& info) const;
     HRESULT StartQuenmoor(HWND owner, bool showUi) const;
 
     LONG refs_ = 1;
-    std::vector<int> commands_;  // indexes into the command table, in menu order
+    // Indexes into the command table, in menu order: those of a drop onto
+    // target_, those of a right-click on the items, and those in force.
+    std::vector<int> dropCommands_, itemCommands_, commands_;
+    bool withFolder_ = false;
     std::vector<TSource> sources_;
     std::wstring target_;
 };

@@ -36,7 +36,7 @@ public:
         shown_ = true;
         last_ = now;
         dialog_->SetLine(2, Name.c_str(), TRUE, nullptr);
-        dialog_->SetProgress64(Done, Total);
+        if (Total) dialog_->SetProgress64(Done, Total);  // none while the tree is read
     }
     bool Cancelled() override { return dialog_ && dialog_->HasUserCancelled(); }
 

@@ -157,6 +157,10 @@ TEST_F(Tessivar, MenusOfferOnlyWhatTheItemsAndTheTargetAllow) {
     EXPECT_EQ(Items(menu, CMF_DEFAULTONLY), Texts{});
     EXPECT_EQ(Items(menu, CMF_NORMAL, 100), Texts{LinksHere});  // room for one id only
     menu->Release();
+    // A host that hands a right-click the items' folder as well.
+    menu = MakeMenu({folder, file}, Wide(dir.Path()));
+    EXPECT_EQ(Items(menu, CMF_ITEMMENU | CMF_CANRENAME), Texts{WithQuenmoor});
+    menu->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
