@@ -2,6 +2,7 @@
 // links here") against bare CreateHardLinkW calls for the same files: once
 // without user interface, once with the progress dialog as Explorer invokes
 // it. Run by hand under Wine (see README.md).
+#include "Clock.h"
 #include "support/DropData.h"
 
 #include <windows.h>
@@ -18,17 +19,6 @@ constexpr int Rounds = 2;
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgFn = HRESULT(STDAPICALLTYPE*)();
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 std::wstring ProductDir() {
     std::string p = "Z:" + std::string(QUENMOOR_PRODUCT_DIR) + "\\";

@@ -283,18 +283,13 @@ def check_english(eng):
         low = key.lower()
         if low.endswith(FORBIDDEN_TRANSLATION_SUFFIXES) and not low.endswith(ALLOWED_NAME_SUFFIX):
             eng.errors.append("[Translations] must not hold %s" % key)
-    for msg in REQUIRED_MESSAGES:
-        value = eng.get("messages", msg)
-        if value is None:
-            eng.errors.append("[Messages] lacks %r" % msg)
-        elif value != msg:
-            eng.errors.append("[Messages] %r translates to %r, not to itself" % (msg, value))
-    for text in REQUIRED_TESSIVAR:
-        value = eng.get("tessivar", text)
-        if value is None:
-            eng.errors.append("[Tessivar] lacks %r" % text)
-        elif value != text:
-            eng.errors.append("[Tessivar] %r translates to %r, not to itself" % (text, value))
+    for sec, texts in (("messages", REQUIRED_MESSAGES), ("tessivar", REQUIRED_TESSIVAR)):
+        for text in texts:
+            value = eng.get(sec, text)
+            if value is None:
+                eng.errors.append("[%s] lacks %r" % (sec.capitalize(), text))
+            elif value != text:
+                eng.errors.append("[%s] %r translates to %r, not to itself" % (sec.capitalize(), text, value))
     wanted = {m.strip(" ").lower() for m in REQUIRED_MESSAGES}
     for low in eng.keys("messages") - wanted:
         eng.warnings.append("[Messages] key %r is no text the program passes"

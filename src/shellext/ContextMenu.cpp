@@ -108,29 +108,11 @@ bool IsTessivarClass(REFCLSID Id) {
 
 // ---- TTessivarMenu ----
 
-TTessivarMenu::TTessivarMenu() { ObjectCreated(); }
-TTessivarMenu::~TTessivarMenu() { ObjectDestroyed(); }
-
 STDMETHODIMP TTessivarMenu::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit))
-        *ppv = static_cast<IShellExtInit*>(this);
-    else if (IsEqualIID(riid, IID_IContextMenu))
-        *ppv = static_cast<IContextMenu*>(this);
-    else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TTessivarMenu::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) TTessivarMenu::Release() {
-    LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
+        return Hand(static_cast<IShellExtInit*>(this), ppv);
+    return Hand(IsEqualIID(riid, IID_IContextMenu) ? static_cast<IContextMenu*>(this) : nullptr, ppv);
 }
 
 STDMETHODIMP TTessivarMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY) {
@@ -287,26 +269,10 @@ STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, 
 
 // ---- TTessivarFactory ----
 
-TTessivarFactory::TTessivarFactory() { ObjectCreated(); }
-TTessivarFactory::~TTessivarFactory() { ObjectDestroyed(); }
-
 STDMETHODIMP TTessivarFactory::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TTessivarFactory::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) TTessivarFactory::Release() {
-    LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
+    bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory);
+    return Hand(known ? static_cast<IClassFactory*>(this) : nullptr, ppv);
 }
 
 STDMETHODIMP TTessivarFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "shellext/LinkJob.h"
+#include "shellext/Server.h"
 
 #include <shlobj.h>
 
@@ -17,16 +18,11 @@ namespace tessivar {
 // The class identifier of the registration table.
 bool IsTessivarClass(REFCLSID Id);
 
-class TTessivarMenu : public IShellExtInit, public IContextMenu {
+class TTessivarMenu : private TServerObject, public IShellExtInit, public IContextMenu {
 public:
-    TTessivarMenu();
-    virtual ~TTessivarMenu();
-    TTessivarMenu(const TTessivarMenu&) = delete;
-    TTessivarMenu& operator=(const TTessivarMenu&) = delete;
-
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return Reference(); }
+    STDMETHODIMP_(ULONG) Release() override { return Unreference(); }
 
     // A target folder makes a drop menu; without one the data object is the
     // selection of a right-click.
@@ -41,7 +37,6 @@ private:
     int CommandAt(const CMINVOKECOMMANDINFO& info) const;
     HRESULT StartQuenmoor(HWND owner, bool showUi) const;
 
-    LONG refs_ = 1;
     // Indexes into the command table, in menu order: those of a drop onto
     // target_, those of a right-click on the items, and those in force.
     std::vector<int> dropCommands_, itemCommands_, commands_;
@@ -50,21 +45,13 @@ private:
     std::wstring target_;
 };
 
-class TTessivarFactory : public IClassFactory {
+class TTessivarFactory : private TServerObject, public IClassFactory {
 public:
-    TTessivarFactory();
-    virtual ~TTessivarFactory();
-    TTessivarFactory(const TTessivarFactory&) = delete;
-    TTessivarFactory& operator=(const TTessivarFactory&) = delete;
-
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return Reference(); }
+    STDMETHODIMP_(ULONG) Release() override { return Unreference(); }
     STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
     STDMETHODIMP LockServer(BOOL fLock) override;
-
-private:
-    LONG refs_ = 1;
 };
 
 // Runs a COM method's body: nothing thrown inside reaches Explorer.

@@ -20,6 +20,34 @@ void Lock();
 void Unlock();
 bool CanUnload();
 
+// A COM object of the server: counted while it lives, freed at its last
+// release.
+class TServerObject {
+public:
+    TServerObject(const TServerObject&) = delete;
+    TServerObject& operator=(const TServerObject&) = delete;
+
+protected:
+    TServerObject() { ObjectCreated(); }
+    virtual ~TServerObject() { ObjectDestroyed(); }
+    ULONG Reference() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG Unreference() {
+        LONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return static_cast<ULONG>(n);
+    }
+    // Hands out one of the object's interfaces (none: E_NOINTERFACE).
+    HRESULT Hand(void* face, void** ppv) {
+        *ppv = face;
+        if (!face) return E_NOINTERFACE;
+        Reference();
+        return S_OK;
+    }
+
+private:
+    LONG refs_ = 1;
+};
+
 // This DLL's full path, and its folder ending in a backslash.
 std::wstring ModulePath();
 std::wstring ModuleFolder();
