@@ -252,10 +252,9 @@ HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
 
 STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
     return Guarded([&]() -> HRESULT {
-        if (idCmd >= commands_.size()) return E_INVALIDARG;
+        if (uType == GCS_VALIDATEA || uType == GCS_VALIDATEW) return idCmd < commands_.size() ? S_OK : S_FALSE;
+        if (idCmd >= commands_.size() || !pszName || cchMax == 0) return E_INVALIDARG;
         const TCommandInfo& command = Commands[commands_[idCmd]];
-        if (uType == GCS_VALIDATEA || uType == GCS_VALIDATEW) return S_OK;
-        if (!pszName || cchMax == 0) return E_INVALIDARG;
         auto* wide = reinterpret_cast<wchar_t*>(pszName);
         switch (uType) {
         case GCS_VERBA: return CopyOut(std::string(command.Verb), pszName, cchMax);

@@ -87,8 +87,8 @@ protected:
         return out;
     }
 
-    // Invokes a command, lets the object go and waits for the job's thread
-    // and its box (answered through Answer) to be done.
+    // Invokes a command, lets the object go and waits until the job's
+    // thread is done: the server unlocks only then.
     static HRESULT Run(IContextMenu* menu, CMINVOKECOMMANDINFO* info) {
         HRESULT hr = menu->InvokeCommand(info);
         menu->Release();
@@ -183,6 +183,7 @@ TEST_F(Tessivar, CommandStringsInAnsiAndUnicode) {
     EXPECT_EQ(wideOf(1, GCS_HELPTEXTW), L"Recreates the dragged folders here and links every file in them");
     EXPECT_EQ(ansiOf(0, GCS_VERBA, 6), "Creat");  // cut to the buffer, still terminated
     EXPECT_EQ(menu->GetCommandString(1, GCS_VALIDATEW, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(menu->GetCommandString(2, GCS_VALIDATEA, nullptr, nullptr, 0), S_FALSE);
     EXPECT_EQ(ansiOf(2, GCS_VERBA), "(failed)");  // no third item in this menu
     CMINVOKECOMMANDINFO unknown{};
     unknown.cbSize = sizeof unknown;
