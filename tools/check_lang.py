@@ -13,7 +13,10 @@ Checks:
   * every other language file has exactly the key set of English.lng in
     each section (no key missing, none extra);
   * no value is longer than 2047 characters (the reader cuts the rest);
-  * English and German are Windows-1252, Russian is Windows-1251 and not UTF-8;
+  * English and German are Windows-1252, Russian is Windows-1251 and not UTF-8,
+    and their texts use only their own letters (a file saved in another code
+    page does not);
+  * English.lng holds no key that the program does not use;
   * lines end in CR LF; no key contains '=' or starts with '[';
   * values that keep blanks at either end (group box captions, the input
     count prefix) keep them in every language; "*.*" and font names stay;
@@ -28,6 +31,15 @@ import sys
 MAX_VALUE = 2047
 
 ENCODINGS = {"english": "cp1252", "german": "cp1252", "russian": "cp1251"}
+
+# The letters and signs beyond ASCII that each language's texts may use. A
+# file saved in another code page decodes to other characters (DOS or ISO
+# Cyrillic in place of Windows-1251, say), so a stray one marks the fault.
+ALPHABETS = {
+    "english": "",
+    "german": "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df\u201e\u201c\u2013",
+    "russian": "".join(map(chr, range(0x410, 0x450))) + "\u0401\u0451\u00ab\u00bb\u2013\u2014\u2116",
+}
 
 SECTIONS = ("translations", "messages", "tessivar")
 
@@ -65,6 +77,8 @@ REQUIRED_MESSAGES = [
     "Choose files",
     "Choose output folder",
     "Hard Link Created",
+    "The replaced file could not be deleted. It was kept as:",
+    "The existing file could not be put back. It is kept under the first name below instead of the second:",
     "May be you are trying to create Hard Link on non NTFS volume (1)",
     "The system cannot find the file specified (2)",
     "The system cannot find the path specified (3)",
@@ -204,6 +218,21 @@ class LangFile:
             text = raw.decode(encoding, "replace")
         self._parse(text)
 
+    def check_alphabet(self, lang):
+        allowed = ALPHABETS.get(lang)
+        if allowed is None:
+            return
+        for sec in self.sections.values():
+            for key, value, no in sec.values():
+                stray = sorted({c for c in value if ord(c) > 127 and c not in allowed})
+                if stray:
+                    self.errors.append("line %d: %s holds %s, not of this language's code page"
+                                       % (no, key, "".join(stray)))
+                # KOI8-R read as Windows-1251 swaps the case of each letter.
+                for word in value.split():
+                    if any(a.islower() and b.isupper() and ord(b) >= 0x400 for a, b in zip(word, word[1:])):
+                        self.errors.append("line %d: %s has capitals inside the word %r" % (no, key, word))
+
     def _check_bytes(self, raw, encoding):
         if raw.startswith(b"\xef\xbb\xbf"):
             self.errors.append("starts with a UTF-8 byte order mark")
@@ -292,8 +321,16 @@ def check_english(eng):
                 eng.errors.append("[%s] %r translates to %r, not to itself" % (sec.capitalize(), text, value))
     wanted = {m.strip(" ").lower() for m in REQUIRED_MESSAGES}
     for low in eng.keys("messages") - wanted:
-        eng.warnings.append("[Messages] key %r is no text the program passes"
-                            % eng.sections["messages"][low][0])
+        eng.errors.append("[Messages] key %r is no text the program passes"
+                          % eng.sections["messages"][low][0])
+    for low in eng.keys("tessivar") - {t.lower() for t in REQUIRED_TESSIVAR}:
+        eng.errors.append("[Tessivar] key %r is no text the extension uses"
+                          % eng.sections["tessivar"][low][0])
+    known = {k.lower() for k in REQUIRED_TRANSLATIONS}
+    for key, _, _ in eng.sections.get("translations", {}).values():
+        low = key.lower()
+        if low not in known and not (low.endswith(ALLOWED_NAME_SUFFIX) and low.count(".") == 2):
+            eng.errors.append("[Translations] key %s is no window text" % key)
 
 
 def check_against_english(lf, eng):
@@ -352,6 +389,7 @@ def main(argv):
         lang = name[:-4].split(".")[0].lower()
         enc = ENCODINGS.get(lang, "cp1252")
         files[name] = LangFile(os.path.join(langdir, name), enc)
+        files[name].check_alphabet(lang)
     eng = files["English.lng"]
     check_english(eng)
     for name, lf in files.items():

@@ -1,5 +1,9 @@
 #include "app/Errors.h"
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <cstdio>
 
 std::string ErrorText(int code) {
@@ -38,5 +42,19 @@ std::string ErrorText(int code) {
         std::snprintf(buf, sizeof buf, "An error occured (%d)", code);
         return buf;
     }
+    }
+}
+
+int ShellExecuteErrorCode(intptr_t result, int lastError) {
+    switch (result) {
+    case 0: return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+    default: return lastError ? lastError : static_cast<int>(result);
     }
 }

@@ -102,6 +102,8 @@ void TMainForm::CreateButtonClick() {
 void TMainForm::NewFolderButonClick() { NewFolderForm->ShowModal(); }
 
 void TMainForm::MultiHardLinkButtonClick() {
+    MultiHardLinkForm->InputFileList->Items()->Clear();
+    MultiHardLinkForm->UpdateInputCaption();
     MultiHardLinkForm->ShowModal();
 }
 
@@ -109,9 +111,11 @@ void TMainForm::OptionsButtonClick() { OptionsForm->ShowModal(); }
 
 void TMainForm::HelpButtonClick() {
     std::string readme = tk::ModuleFolder() + "readme.txt";
+    // Whatever an earlier call left must not pass for the shell's error.
+    SetLastError(0);
     auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), nullptr, readme.c_str(), nullptr, nullptr, SW_RESTORE));
     if (result <= 32) {
-        int code = static_cast<int>(GetLastError());
+        int code = ShellExecuteErrorCode(result, static_cast<int>(GetLastError()));
         tk::MessageDlg(MainTranslator->TranslateText(ErrorText(code)), tk::MsgDlgType::Error, {tk::mbOK});
     }
 }

@@ -1,6 +1,50 @@
 #include "app/MultiHardLink.h"
 
+#include "app/Errors.h"
+#include "app/LinkLib.h"
+#include "toolkit/Dialogs.h"
+
 TMultiHardLinkForm* MultiHardLinkForm = nullptr;
+
+using tk::Make;
+
+namespace {
+
+// Everything after the last backslash or colon.
+std::string NamePart(const std::string& path) {
+    size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Two names of one file: the same volume and the same file index.
+bool SameFile(const std::string& a, const std::string& b) {
+    auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        tk::FileHandle f(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return f && GetFileInformationByHandle(f.get(), &info);
+    };
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    return identity(a, ia) && identity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+// Renames a file to a free name beside it; 0 or the system's error code.
+DWORD SetAside(const std::string& path, std::string& aside) {
+    for (int i = 1; i < 1000; ++i) {
+        std::string candidate = path + tk::Format(".%d.quenmoor-replaced", i);
+        if (MoveFileA(path.c_str(), candidate.c_str())) {
+            aside = candidate;
+            return 0;
+        }
+        DWORD code = GetLastError();
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return code;
+    }
+    return ERROR_ALREADY_EXISTS;
+}
+
+constexpr DWORD kProgressEveryMs = 100;
+
+}  // namespace
 
 const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
     static const tk::ClassInfo info{"TMultiHardLinkForm", &tk::Form::StaticClass(), {}, {}};
@@ -10,5 +54,191 @@ const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
 TMultiHardLinkForm::TMultiHardLinkForm(tk::Component* owner) : tk::Form(owner) {
     Describe({"MultiHardLinkForm", "Multi Hard Link", 489, 362, tk::BorderStyle::Dialog, tk::biSystemMenu, tk::FormPosition::DesktopCenter});
 
+    InputGroupBox = Make<tk::GroupBox>(this, this, "InputGroupBox", {8, 8, 473, 225}, " Input (files: 0) ", 0);
+    InputFileList = Make<tk::ListBox>(this, InputGroupBox, "InputFileList", {8, 16, 457, 169}, "", 4);
+    AddButton = Make<tk::Button>(this, InputGroupBox, "AddButton", {8, 192, 105, 25}, "Add...", 0);
+    AddDirButton = Make<tk::Button>(this, InputGroupBox, "AddDirButton", {120, 192, 105, 25}, "Add Folder...", 1);
+    RemoveButton = Make<tk::Button>(this, InputGroupBox, "RemoveButton", {248, 192, 105, 25}, "Remove", 2);
+    RemoveAllButton = Make<tk::Button>(this, InputGroupBox, "RemoveAllButton", {360, 192, 105, 25}, "Remove All", 3);
+    OutputGroupBox = Make<tk::GroupBox>(this, this, "OutputGroupBox", {8, 240, 473, 81}, " Output ", 1);
+    DirLabel = Make<tk::Label>(this, OutputGroupBox, "DirLabel", {8, 20, 45, 13}, "Directory:");
+    HLExists = Make<tk::CheckBox>(this, OutputGroupBox, "HLExists", {8, 40, 401, 17}, "Create hard link even if file with the same name exists", 0);
+    SupressErr = Make<tk::CheckBox>(this, OutputGroupBox, "SupressErr", {8, 56, 249, 17}, "Supress all errors", 1);
+    GoButton = Make<tk::Button>(this, this, "GoButton", {8, 328, 73, 25}, "Go!", 4);
+    CancelButton = Make<tk::Button>(this, this, "CancelButton", {408, 328, 73, 25}, "Cancel", 5);
+    FileInputListBox = Make<TFileListBox>(this, this, "FileInputListBox", {176, 328, 41, 25}, "", 2);
+    DirectoryOutput = Make<tk::Edit>(this, this, "DirectoryOutput", {72, 256, 401, 21}, "", 3);
+    ApplicationEvents = tk::MakeComponent<tk::ApplicationEvents>(this, "ApplicationEvents");
     MultiHardLinkTranslator = tk::MakeComponent<TvgTranslator>(this, "MultiHardLinkTranslator");
+
+    InputFileList->MultiSelect = true;
+    InputFileList->SetItemHeight(13);
+    InputFileList->ShowHint = true;
+    AddButton->OnClick = [this] { AddButtonClick(); };
+    AddDirButton->OnClick = [this] { AddDirButtonClick(); };
+    RemoveButton->OnClick = [this] { RemoveButtonClick(); };
+    RemoveAllButton->OnClick = [this] { RemoveAllButtonClick(); };
+    GoButton->OnClick = [this] { GoButtonClick(); };
+    CancelButton->OnClick = [this] { CancelButtonClick(); };
+    FileInputListBox->SetEnabled(false);
+    FileInputListBox->SetVisible(false);
+    ApplicationEvents->OnShowHint = [this](std::string& s, bool& can, tk::HintInfo& info) {
+        ApplicationEventsShowHint(s, can, info);
+    };
+}
+
+void TMultiHardLinkForm::ShowCount(size_t count) {
+    InputGroupBox->SetCaption(MultiHardLinkTranslator->TranslateText(" Input (files: ") + std::to_string(count) + ") ");
+}
+
+void TMultiHardLinkForm::UpdateInputCaption() { ShowCount(static_cast<size_t>(InputFileList->Items()->Count())); }
+
+void TMultiHardLinkForm::AddFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    std::vector<std::pair<std::string, void*>> items;
+    tk::Strings* list = InputFileList->Items();
+    items.reserve(static_cast<size_t>(list->Count()) + paths.size());
+    for (int i = 0; i < list->Count(); ++i) items.emplace_back(list->Get(i), nullptr);
+    for (const std::string& p : paths) items.emplace_back(p, nullptr);
+    int cursor = InputFileList->ItemIndex();
+    InputFileList->Items()->Replace(std::move(items));
+    InputFileList->SetItemIndex(cursor);
+}
+
+void TMultiHardLinkForm::AddButtonClick() {
+    UpdateInputCaption();
+}
+
+void TMultiHardLinkForm::AddDirButtonClick() {
+    UpdateInputCaption();
+}
+
+void TMultiHardLinkForm::AddFolder(const std::string& folder) {
+    // The same folder again is read again: its files may have changed.
+    if (tk::SameText(FileInputListBox->Directory(), folder)) FileInputListBox->Update();
+    else FileInputListBox->SetDirectory(folder);
+    std::string dir = FileInputListBox->Directory();
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    tk::Strings* names = FileInputListBox->Items();
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(names->Count()));
+    for (int i = 0; i < names->Count(); ++i) paths.push_back(dir + names->Get(i));
+    AddFiles(paths);
+}
+
+void TMultiHardLinkForm::RemoveButtonClick() {
+    // One pass and one redraw, however many entries are selected.
+    tk::Strings* list = InputFileList->Items();
+    std::vector<std::pair<std::string, void*>> kept;
+    for (int i = 0; i < list->Count(); ++i)
+        if (!InputFileList->Selected(i)) kept.emplace_back(list->Get(i), nullptr);
+    if (static_cast<int>(kept.size()) != list->Count()) InputFileList->Items()->Replace(std::move(kept));
+    UpdateInputCaption();
+}
+
+void TMultiHardLinkForm::RemoveAllButtonClick() {
+    InputFileList->Items()->Clear();
+    UpdateInputCaption();
+}
+
+void TMultiHardLinkForm::CancelButtonClick() { Close(); }
+
+void TMultiHardLinkForm::ApplicationEventsShowHint(std::string& HintStr, bool& CanShow, tk::HintInfo& HintInfo) {
+    HintInfo.HideTimeout = 99999;
+    if (HintInfo.HintControl == InputFileList && InputFileList->Items()->Count() > 0) {
+        int i = InputFileList->ItemIndex();
+        HintStr = i >= 0 && i < InputFileList->Items()->Count() ? InputFileList->Items()->Get(i) : std::string();
+        ApplicationEvents->CancelDispatch();
+    }
+}
+
+void TMultiHardLinkForm::GoButtonClick() {
+    bool stop = false;
+    auto translate = [this](const std::string& s) { return MultiHardLinkTranslator->TranslateText(s); };
+    if (InputFileList->Items()->Count() == 0) {
+        tk::MessageDlg(translate("Choose files"), tk::MsgDlgType::Warning, {tk::mbOK});
+        stop = true;
+    }
+    std::string folder = DirectoryOutput->Text();
+    if (folder.empty()) {
+        tk::MessageDlg(translate("Choose output folder"), tk::MsgDlgType::Warning, {tk::mbOK});
+        stop = true;
+    }
+    InputFileList->SetItemIndex(0);
+    if (stop) {
+        UpdateInputCaption();
+        return;
+    }
+
+    // The run works on a copy of the list: linked entries leave it, failed
+    // ones stay in order before the cursor; the window is written once.
+    std::vector<std::string> entries = InputFileList->Items()->ToVector();
+    const size_t n = entries.size();
+    std::vector<std::string> kept;
+    size_t next = 0;
+    const bool replace = HLExists->Checked(), quiet = SupressErr->Checked();
+    // The sentence for a code in an error box; false when the user stops the run.
+    auto goOn = [&](int code) {
+        if (quiet) return true;
+        return tk::MessageDlg(translate(ErrorText(code)), tk::MsgDlgType::Error, {tk::mbOK, tk::mbCancel}) != tk::mrCancel;
+    };
+    // Never silent, whatever the error setting: where a file that was in
+    // the way now lies.
+    auto notice = [&](const std::string& sentence, const std::string& names) {
+        tk::MessageDlg(translate(sentence) + "\r\n" + names, tk::MsgDlgType::Warning, {tk::mbOK});
+    };
+    DWORD lastProgress = GetTickCount();
+    for (size_t pass = 0; pass < n && !stop; ++pass) {
+        const std::string& entry = entries[next++];
+        std::string target = folder + "\\" + NamePart(entry);
+        std::string aside;
+        bool linked = false;
+        if (DWORD attrs = GetFileAttributesA(target.c_str());
+            replace && attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+            // A read-only file could be renamed but not deleted: it stays,
+            // as a deletion of it would fail.
+            DWORD code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0;
+            if (!code && SameFile(target, entry)) {
+                linked = true;  // already a name of this file: nothing to replace
+            } else if (code || (code = SetAside(target, aside))) {
+                stop = !goOn(static_cast<int>(code));
+                kept.push_back(entry);
+                continue;
+            }
+        }
+        if (!linked) {
+            DWORD reserved = 0;
+            linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
+            int code = linked ? 0 : static_cast<int>(GetLastError());
+            if (!aside.empty()) {
+                if (linked && !DeleteFileA(aside.c_str()))
+                    notice("The replaced file could not be deleted. It was kept as:", aside);
+                else if (!linked && !MoveFileA(aside.c_str(), target.c_str()))
+                    notice("The existing file could not be put back. It is kept under the first name below "
+                           "instead of the second:",
+                           aside + "\r\n" + target);
+            }
+            if (!linked) {
+                stop = !goOn(code);
+                kept.push_back(entry);
+            }
+        }
+        if (GetTickCount() - lastProgress >= kProgressEveryMs) {
+            // Still busy, not hung: repaint and show what is left; input
+            // waits in the queue until the run ends.
+            ShowCount(kept.size() + (n - next));
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+            lastProgress = GetTickCount();
+        }
+    }
+    if (next > kept.size()) {
+        std::vector<std::pair<std::string, void*>> rest;
+        rest.reserve(kept.size() + (n - next));
+        for (std::string& s : kept) rest.emplace_back(std::move(s), nullptr);
+        for (size_t i = next; i < n; ++i) rest.emplace_back(std::move(entries[i]), nullptr);
+        InputFileList->Items()->Replace(std::move(rest));
+    }
+    InputFileList->SetItemIndex(static_cast<int>(kept.size()));
+    UpdateInputCaption();
 }

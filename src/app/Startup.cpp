@@ -83,7 +83,7 @@ int RunQuenmoor(const std::string& commandLine) {
         } catch (...) {
             app.HandleException();
         }
-        app.Run();
+        return app.Run();
     } catch (const tk::EHalt& halt) {
         return halt.ExitCode;
     } catch (const std::exception& e) {
@@ -91,5 +91,4 @@ int RunQuenmoor(const std::string& commandLine) {
         app.ShowException(e.what());
         return 1;
     }
-    return 0;
 }

@@ -72,6 +72,8 @@ void TOptionsForm::FormCreate() {
     // An error ends the language start-up but not the program's.
     try {
         StartUp();
+    } catch (const tk::EHalt&) {
+        throw;  // start-up is not inside the event loop: ends it at once
     } catch (...) {
         if (!tk::App) throw;
         tk::App->HandleException();
@@ -97,7 +99,9 @@ void TOptionsForm::StartUp() {
 
     std::string stored;
     {
-        TRegistry reg;
+        // Read access only: a standard user may read the language but not
+        // change it, and it must not count as absent for that.
+        TRegistry reg(KEY_READ);
         reg.RootKey = HKEY_LOCAL_MACHINE;
         if (reg.OpenKey(SettingsKey, false)) {
             stored = reg.ReadString(LanguageValue);

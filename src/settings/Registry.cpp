@@ -79,7 +79,7 @@ bool TRegistry::KeyExists(const std::string& path) {
     std::string relative;
     HKEY base = BaseFor(path, relative);
     HKEY key = nullptr;
-    if (g_calls->OpenKey(base, relative, access_, &key) != ERROR_SUCCESS) return false;
+    if (g_calls->OpenKey(base, relative, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }

@@ -49,6 +49,8 @@ public:
     // Empty for a missing or empty value; raises "Invalid data type for
     // '<name>'" for a value that is no string.
     std::string ReadString(const std::string& name);
+    // True when the key opens for reading, whatever access the object asks
+    // for: a key this user may not change still exists.
     bool KeyExists(const std::string& path);
     // Deletes a key with all its subkeys; never raises.
     bool DeleteKey(const std::string& path);

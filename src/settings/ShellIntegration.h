@@ -53,7 +53,8 @@ inline constexpr char LanguageValue[] = "Language";
 void Register(const std::string& ProgramFolder);
 // Deletes the entries; missing or protected keys are left without a word.
 void Unregister();
-// True only when all five keys open with full access.
+// True only when all five keys open with full access: the check box tells
+// whether this user can change the integration, not only whether it is there.
 bool IsRegistered();
 
 }  // namespace ShellIntegration

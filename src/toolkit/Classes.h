@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,33 @@ public:
 // entry point catches it.
 struct EHalt {
     int ExitCode = 0;
+};
+
+// Stores a property's new value; true when it differs from the old one.
+template <class T>
+bool Store(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
+// A set of values of an enumeration, one bit each.
+template <class E>
+class Set {
+public:
+    constexpr Set() = default;
+    constexpr Set(std::initializer_list<E> list) {
+        for (E e : list) Include(e);
+    }
+    constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+    constexpr void Include(E e) { bits_ |= Bit(e); }
+    constexpr void Exclude(E e) { bits_ &= ~Bit(e); }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr bool operator==(const Set&) const = default;
+
+private:
+    static constexpr unsigned Bit(E e) { return 1u << static_cast<unsigned>(e); }
+    unsigned bits_ = 0;
 };
 
 // printf-style formatting into a std::string.

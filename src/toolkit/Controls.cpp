@@ -4,6 +4,9 @@
 #include "toolkit/StdCtrls.h"
 
 #include <algorithm>
+#include <bitset>
+#include <optional>
+#include <unordered_map>
 
 namespace tk {
 
@@ -11,16 +14,95 @@ Application* App = nullptr;
 
 namespace {
 const char kFormClass[] = "TQuenmoorForm";
+const char kPanelClass[] = "TQuenmoorPanel";
 const char kAppClass[] = "TQuenmoorApplication";
 const char kHintClass[] = "TQuenmoorHint";
 constexpr UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
-int g_nextId = 1000;
 
-int NextId() {
-    if (g_nextId >= 0x7FFF) g_nextId = 1000;
-    return g_nextId++;
+// Control identifiers stay clear of those the system's dialogs use for their
+// own controls (1 to 0x3FFF, the file dialog's 1000 to 1200 among them) and
+// commands (0xA000 and up), since toolkit controls live inside such dialogs.
+constexpr int kFirstId = 0x4000, kLastId = 0x9FFF;
+std::bitset<kLastId - kFirstId + 1> g_usedIds;
+int g_nextId = kFirstId;
+
+int AcquireId() {
+    for (int n = 0; n <= kLastId - kFirstId; ++n) {
+        int id = g_nextId;
+        g_nextId = id == kLastId ? kFirstId : id + 1;
+        if (!g_usedIds[static_cast<size_t>(id - kFirstId)]) {
+            g_usedIds[static_cast<size_t>(id - kFirstId)] = true;
+            return id;
+        }
+    }
+    throw Exception("Out of control identifiers");
+}
+
+void ReleaseId(int id) {
+    if (id >= kFirstId && id <= kLastId) g_usedIds[static_cast<size_t>(id - kFirstId)] = false;
+}
+
+// The one link from a window to its control: made when the toolkit creates
+// the window, dropped at WM_NCDESTROY. It also keeps the procedure that was
+// in place before ours, which the window needs until its very end, even
+// after its control is gone, while someone else's procedure sits in front.
+struct Link {
+    Control* control;
+    WNDPROC previous;  // null for the toolkit's own window classes
+};
+std::unordered_map<HWND, Link>& Links() {
+    static std::unordered_map<HWND, Link> links;
+    return links;
+}
+
+TCursor g_screenCursor = crDefault;
+
+ShiftState MouseShift(WPARAM wp) {
+    ShiftState s = 0;
+    if (wp & MK_SHIFT) s |= ssShift;
+    if (wp & MK_CONTROL) s |= ssCtrl;
+    if (wp & MK_LBUTTON) s |= ssLeft;
+    if (wp & MK_RBUTTON) s |= ssRight;
+    if (wp & MK_MBUTTON) s |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
 }
 }  // namespace
+
+ShiftState KeyboardShiftState() {
+    ShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+HCURSOR CursorHandle(TCursor c) {
+    LPCSTR id = IDC_ARROW;
+    switch (c) {
+    case crIBeam: id = IDC_IBEAM; break;
+    case crHourGlass: id = IDC_WAIT; break;
+    case crAppStart: id = IDC_APPSTARTING; break;
+    case crHandPoint: id = IDC_HAND; break;
+    default: break;
+    }
+    return LoadCursorA(nullptr, id);
+}
+
+TCursor Screen::Cursor() { return g_screenCursor; }
+
+void Screen::SetCursor(TCursor c) {
+    if (c == g_screenCursor) return;
+    g_screenCursor = c;
+    if (c != crDefault) {
+        ::SetCursor(CursorHandle(c));
+    } else {
+        // Let the window under the pointer choose again.
+        POINT pt;
+        GetCursorPos(&pt);
+        SetCursorPos(pt.x, pt.y);
+    }
+}
 
 std::string ExceptionBoxText(const std::string& message) {
     std::string out = message;
@@ -45,7 +127,7 @@ const ClassInfo& Control::StaticClass() {
     return info;
 }
 
-Control::Control(Component* owner) : Component(owner), id_(NextId()), font_(std::make_unique<Font>()) {
+Control::Control(Component* owner) : Component(owner), id_(AcquireId()), font_(std::make_unique<Font>()) {
     font_->OnChange = [this] {
         ParentFont = false;
         FontChanged();
@@ -55,29 +137,45 @@ Control::Control(Component* owner) : Component(owner), id_(NextId()), font_(std:
 Control::~Control() {
     MarkDestroying();
     if (App && App->hintControl_ == this) App->CancelHint();
-    DestroyComponents();
+    // The window goes first, and unlinked, so that nothing it is told while
+    // it dies reaches this half-destroyed object; the children's windows die
+    // with it while their objects are still whole.
     if (handle_) {
         HWND h = handle_;
         Forget();
         DestroyWindow(h);
     }
+    DestroyComponents();
     for (Control* c : children_) c->parent_ = nullptr;
     children_.clear();
     if (parent_) {
         auto& sib = parent_->children_;
         sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
+        if (parent_->mouseCapture_ == this) {
+            parent_->mouseCapture_ = nullptr;
+            if (parent_->handle_ && GetCapture() == parent_->handle_) ReleaseCapture();
+        }
+        if (parent_->mouseOver_ == this) parent_->mouseOver_ = nullptr;
         parent_ = nullptr;
     }
+    ReleaseId(id_);
 }
 
 void Control::SetParent(Control* parent) {
     if (parent == parent_) return;
+    if (Windowless()) Invalidate();
     if (parent_) {
         auto& sib = parent_->children_;
         sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
+        if (parent_->mouseCapture_ == this) parent_->mouseCapture_ = nullptr;
+        if (parent_->mouseOver_ == this) parent_->mouseOver_ = nullptr;
     }
     parent_ = parent;
     if (parent_) parent_->children_.push_back(this);
+    if (Windowless()) {
+        Invalidate();
+        return;
+    }
     if (handle_) {
         if (parent_ && parent_->handle_) ::SetParent(handle_, parent_->handle_);
         else DestroyHandle();
@@ -93,11 +191,19 @@ Form* Control::ParentForm() {
 }
 
 void Control::SetBounds(int left, int top, int width, int height) {
+    if (Windowless()) Invalidate();
+    bool resized = width != width_ || height != height_;
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_) MoveWindow(handle_, left, top, width, height, TRUE);
+    if (handle_) {
+        // WM_WINDOWPOSCHANGED reads back what the window made of it.
+        MoveWindow(handle_, left, top, width, height, TRUE);
+    } else if (Windowless()) {
+        Invalidate();
+        if (resized) Resize();
+    }
 }
 
 RECT Control::ClientRect() {
@@ -118,6 +224,17 @@ std::string Control::GetText() const {
 void Control::SetText(const std::string& v) {
     text_ = v;
     if (handle_) SetWindowTextA(handle_, v.c_str());
+}
+
+void Control::FollowWindowPos(const WINDOWPOS& pos) {
+    if (!(pos.flags & SWP_NOMOVE)) {
+        left_ = pos.x;
+        top_ = pos.y;
+    }
+    if (!(pos.flags & SWP_NOSIZE)) {
+        width_ = pos.cx;
+        height_ = pos.cy;
+    }
 }
 
 void Control::SetVisible(bool v) {
@@ -159,12 +276,21 @@ void Control::CreateWnd() {
     if (!h) throw Exception(Format("Error creating window '%s' (%lu)", Name().c_str(), GetLastError()));
     handle_ = h;
     if (!ownClass_) {
-        // Our own procedure in front of the system's, the object in the
-        // window's user data: both read without a trip to the window server.
-        SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        prevProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+        // Our own procedure in front of the system's, not comctl32's
+        // subclassing: that asks the window server on every message, which
+        // made filling long lists many times slower.
+        prevProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
+        Links()[h] = Link{this, prevProc_};
+        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc));
     }
+    // The system may have fitted the window (a combo box to its font).
+    RECT wr;
+    GetWindowRect(h, &wr);
+    if (p.Style & WS_CHILD) MapWindowPoints(nullptr, parentWnd, reinterpret_cast<POINT*>(&wr), 2);
+    left_ = wr.left;
+    top_ = wr.top;
+    width_ = wr.right - wr.left;
+    height_ = wr.bottom - wr.top;
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont()), FALSE);
     // Later controls lie over earlier ones, as in the form descriptions.
     if (p.Style & WS_CHILD) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -173,20 +299,34 @@ void Control::CreateWnd() {
         if (!c->handle_) c->CreateWnd();
 }
 
+void Control::SaveTreeState() {
+    for (Control* c : children_)
+        if (c->handle_) c->SaveTreeState();
+    SaveWndState();
+}
+
 void Control::DestroyHandle() {
     if (!handle_) return;
-    for (Control* c : children_) c->SaveWndState();
-    SaveWndState();
+    SaveTreeState();
     HWND h = handle_;
     DestroyWindow(h);  // WM_NCDESTROY forgets the handles of this window and its children
     Forget();
 }
 
 void Control::Forget() {
-    if (handle_ && !ownClass_ &&
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC)) == SubclassProc) {
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
-        SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    if (!handle_) return;
+    auto it = Links().find(handle_);
+    if (it != Links().end()) {
+        if (ownClass_) {
+            Links().erase(it);
+        } else if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC)) == SubclassProc) {
+            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevProc_));
+            Links().erase(it);
+        } else {
+            // Someone subclassed after us and still calls our procedure:
+            // keep forwarding to the system's until the window ends.
+            it->second.control = nullptr;
+        }
     }
     handle_ = nullptr;
 }
@@ -201,9 +341,45 @@ void Control::Invalidate() {
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }
 
-HFONT Control::EffectiveFont() {
-    if (ParentFont && parent_) return parent_->EffectiveFont();
-    return font_->Handle();
+void Control::PaintGraphicChildren(HDC dc, const RECT& update) {
+    for (Control* c : std::vector<Control*>(children_)) {
+        if (!c->Windowless() || !c->visible_) continue;
+        RECT r{c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_}, common;
+        if (!IntersectRect(&common, &r, &update)) continue;
+        int saved = SaveDC(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        SetViewportOrgEx(dc, r.left, r.top, nullptr);
+        static_cast<GraphicControl*>(c)->Paint(dc);
+        RestoreDC(dc, saved);
+    }
+}
+
+GraphicControl* Control::GraphicChildAt(POINT pt, bool enabledOnly) {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        Control* c = *it;
+        if (!c->Windowless() || !c->visible_ || (enabledOnly && !c->enabled_)) continue;
+        RECT r{c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_};
+        if (PtInRect(&r, pt)) return static_cast<GraphicControl*>(c);
+    }
+    return nullptr;
+}
+
+Control* Control::ControlAtPos(POINT screen, HWND wnd) {
+    if (!wnd) wnd = WindowFromPoint(screen);
+    Control* c = FindControl(wnd);
+    if (!c || !c->handle_) return c;
+    POINT client = screen;
+    ScreenToClient(c->handle_, &client);
+    if (GraphicControl* g = c->GraphicChildAt(client, false)) return g;
+    return c;
+}
+
+HFONT Control::EffectiveFont() { return EffectiveFontObject()->Handle(); }
+
+Font* Control::EffectiveFontObject() {
+    Control* c = this;
+    while (c->ParentFont && c->parent_) c = c->parent_;
+    return c->GetFont();
 }
 
 void Control::FontChanged() {
@@ -228,10 +404,8 @@ void Control::SetFocus() {
 
 Control* Control::FromHandle(HWND wnd) {
     if (!wnd) return nullptr;
-    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC));
-    if (proc == OwnClassProc || proc == SubclassProc)
-        return reinterpret_cast<Control*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    return nullptr;
+    auto it = Links().find(wnd);
+    return it == Links().end() ? nullptr : it->second.control;
 }
 
 Control* Control::FindControl(HWND wnd) {
@@ -241,29 +415,33 @@ Control* Control::FindControl(HWND wnd) {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<Control*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(wnd, msg, wp, lp);
+    auto it = Links().find(wnd);
+    if (it == Links().end()) return DefWindowProcA(wnd, msg, wp, lp);
+    Link link = it->second;
     if (msg == WM_NCDESTROY) {
-        WNDPROC previous = self->prevProc_;
-        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-        if (self->handle_ == wnd) self->handle_ = nullptr;
-        return CallWindowProcA(previous, wnd, msg, wp, lp);
+        // Put the system's procedure back only while ours is in front: a
+        // later subclasser must not be unhooked.
+        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == SubclassProc)
+            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link.previous));
+        Links().erase(wnd);
+        if (link.control && link.control->handle_ == wnd) link.control->handle_ = nullptr;
+        return CallWindowProcA(link.previous, wnd, msg, wp, lp);
     }
-    return self->Dispatch(msg, wp, lp);
+    if (!link.control) return CallWindowProcA(link.previous, wnd, msg, wp, lp);
+    return link.control->Dispatch(msg, wp, lp);
 }
 
 LRESULT CALLBACK Control::OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        auto* self = static_cast<Control*>(cs->lpCreateParams);
+        auto* self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         self->handle_ = wnd;
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        Links()[wnd] = Link{self, nullptr};
     }
-    auto* self = reinterpret_cast<Control*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    auto it = Links().find(wnd);
+    Control* self = it == Links().end() ? nullptr : it->second.control;
     if (!self) return DefWindowProcA(wnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+        Links().erase(it);
         if (self->handle_ == wnd) self->handle_ = nullptr;
         return DefWindowProcA(wnd, msg, wp, lp);
     }
@@ -272,14 +450,24 @@ LRESULT CALLBACK Control::OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 
 LRESULT Control::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     // No exception may cross a window procedure: report it and go on.
-    try {
-        if (msg == WM_SETFOCUS)
+    return Guarded<LRESULT>(0, [&]() -> LRESULT {
+        switch (msg) {
+        case WM_SETFOCUS:
             if (Form* f = ParentForm(); f && f != this) f->activeControl_ = this;
+            break;
+        case WM_WINDOWPOSCHANGED: {
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+            int w = width_, h = height_;
+            FollowWindowPos(*pos);
+            LRESULT r = WndProc(msg, wp, lp);
+            if (width_ != w || height_ != h) Resize();
+            return r;
+        }
+        default:
+            break;
+        }
         return WndProc(msg, wp, lp);
-    } catch (...) {
-        if (App) App->HandleException();
-        return 0;
-    }
+    });
 }
 
 LRESULT Control::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -328,22 +516,212 @@ bool Control::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return child && child != this && child->Reflected(msg, wp, lp, result);
 }
 
+bool Control::RouteMouseToGraphic(UINT msg, WPARAM wp, LPARAM lp) {
+    POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    GraphicControl* over = GraphicChildAt(pt);
+    if (over != mouseOver_ && !mouseCapture_) {
+        if (GraphicControl* old = std::exchange(mouseOver_, over)) {
+            old->mouseInside_ = false;
+            old->MouseLeave();
+        }
+        if (over) {
+            over->mouseInside_ = true;
+            over->MouseEnter();
+            TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, handle_, 0};
+            TrackMouseEvent(&tme);
+        }
+    }
+    GraphicControl* target = mouseCapture_ ? mouseCapture_ : over;
+    if (!target) return false;
+    int x = pt.x - target->left_, y = pt.y - target->top_;
+    ShiftState shift = MouseShift(wp);
+    auto alive = [&] { return std::find(children_.begin(), children_.end(), target) != children_.end(); };
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        target->MouseMove(shift, x, y);
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        MouseButton b = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? MouseButton::Left
+                        : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? MouseButton::Right
+                                                                             : MouseButton::Middle;
+        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) shift |= ssDouble;
+        mouseCapture_ = target;
+        SetCapture(handle_);
+        target->MouseDown(b, shift, x, y);
+        if (alive() && msg == WM_LBUTTONDBLCLK && target->OnDblClick) target->OnDblClick();
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : msg == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle;
+        bool captured = mouseCapture_ == target;
+        mouseCapture_ = nullptr;
+        if (GetCapture() == handle_) ReleaseCapture();
+        target->MouseUp(b, shift, x, y);
+        // A click needs the press and the release on the control.
+        if (alive() && captured && b == MouseButton::Left && x >= 0 && y >= 0 && x < target->width_ && y < target->height_)
+            target->Click();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool Control::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        WORD key = static_cast<WORD>(wp);
+        if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) KeyDown(key, KeyboardShiftState());
+        else KeyUp(key, KeyboardShiftState());
+        if (key) return false;
+        result = 0;
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
+        MouseMove(MouseShift(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
+        MouseButton b = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? MouseButton::Left
+                        : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? MouseButton::Right
+                                                                             : MouseButton::Middle;
+        ShiftState shift = MouseShift(wp);
+        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) shift |= ssDouble;
+        MouseDown(b, shift, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        return false;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
+        MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : msg == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle;
+        MouseUp(b, MouseShift(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        return false;
+    }
+    case WM_MOUSELEAVE:
+        if (GraphicControl* old = std::exchange(mouseOver_, nullptr); old && !mouseCapture_) {
+            old->mouseInside_ = false;
+            old->MouseLeave();
+        }
+        return false;
+    case WM_CAPTURECHANGED:
+        mouseCapture_ = nullptr;
+        return false;
+    case WM_SETCURSOR: {
+        if (reinterpret_cast<HWND>(wp) != handle_ || LOWORD(lp) != HTCLIENT) return false;
+        TCursor shape = Screen::Cursor();
+        if (shape == crDefault) {
+            POINT pt;
+            GetCursorPos(&pt);
+            ScreenToClient(handle_, &pt);
+            GraphicControl* g = GraphicChildAt(pt);
+            shape = g && g->Cursor != crDefault ? g->Cursor : Cursor;
+        }
+        if (shape == crDefault) return false;
+        ::SetCursor(CursorHandle(shape));
+        result = TRUE;
+        return true;
+    }
+    case WM_PAINT: {
+        if (!ownClass_ || std::none_of(children_.begin(), children_.end(), [](Control* c) { return c->Windowless(); }))
+            return false;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle_, &ps);
+        PaintGraphicChildren(dc, ps.rcPaint);
+        EndPaint(handle_, &ps);
+        result = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (ReflectToChild(msg, wp, lp, result)) return result;
-    switch (msg) {
-    case WM_CHAR:
-        if (OnKeyPress) {
-            char key = static_cast<char>(wp);
-            OnKeyPress(key);
-            if (!key) return 0;
-            wp = static_cast<unsigned char>(key);
-        }
-        break;
-    default:
-        break;
+    if (InputMessage(msg, wp, lp, result)) return result;
+    if (msg == WM_CHAR) {
+        char key = static_cast<char>(wp);
+        KeyPress(key);
+        if (!key) return 0;
+        wp = static_cast<unsigned char>(key);
     }
     return DefaultProc(msg, wp, lp);
+}
+
+// ---- GraphicControl ----
+
+const ClassInfo& GraphicControl::StaticClass() {
+    static const ClassInfo info{"TGraphicControl", &Control::StaticClass(), {}, {}};
+    return info;
+}
+
+GraphicControl::GraphicControl(Component* owner) : Control(owner) {}
+
+GraphicControl::~GraphicControl() {
+    MarkDestroying();
+    Invalidate();
+}
+
+void GraphicControl::Invalidate() {
+    if (!parent_ || !parent_->handle_) return;
+    RECT r{left_, top_, left_ + width_, top_ + height_};
+    InvalidateRect(parent_->handle_, &r, TRUE);
+}
+
+void GraphicControl::SetText(const std::string& v) {
+    text_ = v;
+    Invalidate();
+}
+
+void GraphicControl::SetVisible(bool v) {
+    visible_ = v;
+    Invalidate();
+}
+
+void GraphicControl::SetEnabled(bool v) {
+    enabled_ = v;
+    Invalidate();
+}
+
+RECT GraphicControl::ScreenRect() {
+    RECT r{left_, top_, left_ + width_, top_ + height_};
+    if (parent_ && parent_->handle_) MapWindowPoints(parent_->handle_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// ---- Panel ----
+
+const ClassInfo& Panel::StaticClass() {
+    static const ClassInfo info{"TPanel", &Control::StaticClass(),
+                                {TextProp("Caption", &Panel::Caption, &Panel::SetCaption)}, {}};
+    return info;
+}
+
+Panel::Panel(Component* owner) : Control(owner) {}
+
+void Panel::CreateParamsFor(CreateParams& p) {
+    p.ClassName = kPanelClass;
+    p.OwnClass = true;
+    p.Style |= WS_CLIPCHILDREN | (Border ? WS_BORDER : 0);
+    p.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
 // ---- Form ----
@@ -358,6 +736,11 @@ Form::Form(Component* owner) : Control(owner) { Control::visible_ = false; }
 
 Form::~Form() {
     MarkDestroying();
+    if (HandleAllocated()) {
+        HWND h = Handle();
+        Forget();
+        DestroyWindow(h);
+    }
     DestroyComponents();
     if (App && App->MainForm == this) App->MainForm = nullptr;
 }
@@ -489,20 +872,23 @@ void Form::Hide() {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
 }
 
-namespace {
-struct DisableState {
-    HWND keep;
-    std::vector<HWND> disabled;
-};
-BOOL CALLBACK DisableOthers(HWND wnd, LPARAM lp) {
-    auto* st = reinterpret_cast<DisableState*>(lp);
-    if (wnd != st->keep && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+ModalScope::ModalScope(HWND keep) : keep_(keep) {
+    EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(this));
+}
+
+ModalScope::~ModalScope() {
+    for (HWND w : disabled_)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
+BOOL CALLBACK ModalScope::DisableOther(HWND wnd, LPARAM lp) {
+    auto* self = reinterpret_cast<ModalScope*>(lp);
+    if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
         EnableWindow(wnd, FALSE);
-        st->disabled.push_back(wnd);
+        self->disabled_.push_back(wnd);
     }
     return TRUE;
 }
-}  // namespace
 
 int Form::ShowModal() {
     if (App && App->ModalResponder) {
@@ -512,14 +898,12 @@ int Form::ShowModal() {
     if (visible_) throw Exception("Cannot make a visible window modal");
     HandleNeeded();
     App->CancelHint();
-    DisableState st{Handle(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&st));
+    std::optional<ModalScope> others(std::in_place, Handle());
     HWND previous = GetActiveWindow();
     modal_ = true;
     ModalResult = mrNone;
     auto restore = [&] {
-        for (HWND w : st.disabled)
-            if (IsWindow(w)) EnableWindow(w, TRUE);
+        others.reset();  // before hiding, so the activation can go back
         Hide();
         modal_ = false;
         if (previous && IsWindow(previous)) SetActiveWindow(previous);
@@ -655,6 +1039,12 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_SIZE:
+        if (wp != SIZE_MINIMIZED) {
+            clientWidth_ = LOWORD(lp);
+            clientHeight_ = HIWORD(lp);
+        }
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wp) == WA_INACTIVE) {
             Control* c = FindControl(GetFocus());
@@ -712,6 +1102,9 @@ Application::Application() : Component(nullptr) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.hIcon = LoadIconA(inst, "MAINICON");
     wc.lpszClassName = kFormClass;
+    RegisterClassExA(&wc);
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kPanelClass;
     RegisterClassExA(&wc);
 
     WNDCLASSEXA ac{};
@@ -799,10 +1192,10 @@ HintInfo Application::PrepareHint(Control* control, bool& canShow) {
 }
 
 void Application::ShowHintNow() {
-    if (!hintControl_ || !hintControl_->HandleAllocated()) return;
+    if (!hintControl_) return;
     POINT pt;
     GetCursorPos(&pt);
-    if (Control::FindControl(WindowFromPoint(pt)) != hintControl_) return;
+    if (Control::ControlAtPos(pt) != hintControl_) return;
     bool canShow = true;
     HintInfo info = PrepareHint(hintControl_, canShow);
     if (!canShow || info.HintStr.empty()) return;
@@ -834,7 +1227,9 @@ void Application::CancelHint() {
 void Application::PreTranslate(MSG& msg, bool& handled) {
     switch (msg.message) {
     case WM_MOUSEMOVE: {
-        Control* c = Control::FindControl(msg.hwnd);
+        POINT pt{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+        ClientToScreen(msg.hwnd, &pt);
+        Control* c = Control::ControlAtPos(pt, msg.hwnd);
         if (c != hintControl_) {
             CancelHint();
             hintControl_ = c;
@@ -889,10 +1284,16 @@ void Application::ProcessMessages() {
     }
 }
 
-void Application::Run() {
-    if (!MainForm) return;
-    MainForm->Show();
-    while (!terminated_) HandleMessage();
+int Application::Run() {
+    if (MainForm && !terminated_) {
+        MainForm->Show();
+        while (!terminated_) HandleMessage();
+    }
+    // The loop may have ended before its WM_QUIT came round.
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    terminated_ = false;
+    return std::exchange(exitCode_, 0);
 }
 
 void Application::Terminate() {
@@ -902,15 +1303,24 @@ void Application::Terminate() {
     }
 }
 
-void Application::HandleException() {
+void Application::Halt(int exitCode) {
+    exitCode_ = exitCode;
+    Terminate();
+}
+
+void Application::HandleException() noexcept {
     try {
-        throw;
-    } catch (const EHalt&) {
-        throw;
-    } catch (const std::exception& e) {
-        ShowException(e.what());
+        try {
+            throw;
+        } catch (const EHalt& halt) {
+            Halt(halt.ExitCode);
+        } catch (const std::exception& e) {
+            ShowException(e.what());
+        } catch (...) {
+            ShowException("Unknown error");
+        }
     } catch (...) {
-        ShowException("Unknown error");
+        // Nothing more can be said; the program goes on.
     }
 }
 

@@ -11,6 +11,38 @@ namespace tk {
 
 class Form;
 class Button;
+class GraphicControl;
+
+// Shift keys and mouse buttons held during an input event.
+enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+using ShiftState = unsigned;
+ShiftState KeyboardShiftState();
+enum class MouseButton { Left, Right, Middle };
+
+// Pointer shapes; crDefault leaves the shape to the window below.
+enum TCursor : int { crDefault = 0, crArrow = -2, crIBeam = -4, crHourGlass = -11, crAppStart = -19, crHandPoint = -21 };
+HCURSOR CursorHandle(TCursor c);
+
+// The screen's pointer: while it is not crDefault it wins over every
+// control's own Cursor.
+class Screen {
+public:
+    static TCursor Cursor();
+    static void SetCursor(TCursor c);
+};
+
+// Sets the screen's pointer for a scope and puts the previous one back, so
+// nested scopes form a stack.
+class ScreenCursor {
+public:
+    explicit ScreenCursor(TCursor c) : previous_(Screen::Cursor()) { Screen::SetCursor(c); }
+    ~ScreenCursor() { Screen::SetCursor(previous_); }
+    ScreenCursor(const ScreenCursor&) = delete;
+    ScreenCursor& operator=(const ScreenCursor&) = delete;
+
+private:
+    TCursor previous_;
+};
 
 struct CreateParams {
     std::string ClassName;     // window class; a system class is subclassed
@@ -34,6 +66,8 @@ public:
     const std::vector<Control*>& Controls() const { return children_; }
     Form* ParentForm();
 
+    // Bounds within the parent's client area (the screen for a top-level
+    // window); they follow the window when the system or the user moves it.
     void SetBounds(int left, int top, int width, int height);
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -54,7 +88,7 @@ public:
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool v);
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool v);
+    virtual void SetEnabled(bool v);
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int v) { tabOrder_ = v; }
     bool TabStop = false;
@@ -62,24 +96,44 @@ public:
 
     Font* GetFont() const { return font_.get(); }
     bool ParentFont = true;
+    // The font the control shows: its own, or the nearest ancestor's.
+    Font* EffectiveFontObject();
 
+    // The control's own window; a windowless control has none.
     HWND Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
     void HandleNeeded() { Handle(); }
     void RecreateWnd();
-    void Invalidate();
+    virtual void Invalidate();
+    virtual bool Windowless() const { return false; }
+    TCursor Cursor = crDefault;
 
     bool CanFocus();
     bool Focused() const { return handle_ && GetFocus() == handle_; }
     void SetFocus();
 
     // The control object behind a window, or behind its nearest ancestor.
+    // The link is made when the toolkit creates the window and holds
+    // whatever procedures others put in front of ours later.
     static Control* FromHandle(HWND wnd);
     static Control* FindControl(HWND wnd);
+    // The control under a point of the screen, windowless ones included;
+    // wnd is the window under the point when the caller knows it.
+    static Control* ControlAtPos(POINT screen, HWND wnd = nullptr);
+    // The topmost visible windowless child under a point of the client area.
+    GraphicControl* GraphicChildAt(POINT client, bool enabledOnly = true);
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
     std::function<void(char& key)> OnKeyPress;
+    // Setting the key to 0 consumes it.
+    std::function<void(WORD& key, ShiftState shift)> OnKeyDown;
+    std::function<void(WORD& key, ShiftState shift)> OnKeyUp;
+    std::function<void(MouseButton button, ShiftState shift, int x, int y)> OnMouseDown;
+    std::function<void(MouseButton button, ShiftState shift, int x, int y)> OnMouseUp;
+    std::function<void(ShiftState shift, int x, int y)> OnMouseMove;
+    // After the size changed, whoever changed it.
+    std::function<void()> OnResize;
 
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -98,17 +152,31 @@ protected:
     // Notifications that the parent window got from this control.
     virtual bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
     virtual void DoClick() { if (OnClick) OnClick(); }
+    virtual void KeyDown(WORD& key, ShiftState shift) { if (OnKeyDown) OnKeyDown(key, shift); }
+    virtual void KeyUp(WORD& key, ShiftState shift) { if (OnKeyUp) OnKeyUp(key, shift); }
+    virtual void KeyPress(char& key) { if (OnKeyPress) OnKeyPress(key); }
+    virtual void MouseDown(MouseButton b, ShiftState shift, int x, int y) { if (OnMouseDown) OnMouseDown(b, shift, x, y); }
+    virtual void MouseUp(MouseButton b, ShiftState shift, int x, int y) { if (OnMouseUp) OnMouseUp(b, shift, x, y); }
+    virtual void MouseMove(ShiftState shift, int x, int y) { if (OnMouseMove) OnMouseMove(shift, x, y); }
+    virtual void Resize() { if (OnResize) OnResize(); }
     HFONT EffectiveFont();
+    // Paints the windowless children over a client-area DC.
+    void PaintGraphicChildren(HDC dc, const RECT& update);
 
     std::string text_;
 
 private:
     friend class Form;
     friend class Application;
+    friend class GraphicControl;
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    bool InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    bool RouteMouseToGraphic(UINT msg, WPARAM wp, LPARAM lp);
+    void FollowWindowPos(const WINDOWPOS& pos);
+    void SaveTreeState();
     void Forget();
 
     Control* parent_ = nullptr;
@@ -116,6 +184,8 @@ private:
     HWND handle_ = nullptr;
     WNDPROC prevProc_ = nullptr;  // the system's procedure of a standard control
     bool ownClass_ = false;
+    GraphicControl* mouseCapture_ = nullptr;  // windowless child that got the button
+    GraphicControl* mouseOver_ = nullptr;     // windowless child under the pointer
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     std::string hint_;
     bool visible_ = true;
@@ -123,6 +193,52 @@ private:
     int tabOrder_ = -1;
     int id_;
     std::unique_ptr<Font> font_;
+};
+
+// A control without a window of its own: its parent (a form or a panel)
+// paints it in the parent's client area and hands it the mouse.
+class GraphicControl : public Control {
+public:
+    explicit GraphicControl(Component* owner);
+    ~GraphicControl() override;
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    bool Windowless() const override { return true; }
+    void Invalidate() override;
+    void SetText(const std::string& v) override;
+    void SetVisible(bool v) override;
+    void SetEnabled(bool v) override;
+    // The bounds on the screen.
+    RECT ScreenRect();
+    bool MouseInControl() const { return mouseInside_; }
+
+    // Paints into a DC whose origin is the control's top-left corner,
+    // clipped to its bounds, over the parent's background.
+    virtual void Paint(HDC dc) {}
+    // A left button pressed and released over the control.
+    void Click() { DoClick(); }
+
+protected:
+    void CreateWnd() override {}
+    virtual void MouseEnter() {}
+    virtual void MouseLeave() {}
+
+private:
+    friend class Control;
+    bool mouseInside_ = false;
+};
+
+// A plain child window that holds other controls.
+class Panel : public Control {
+public:
+    explicit Panel(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+    bool Border = false;
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
 };
 
 enum class BorderStyle { None, Single, Sizeable, Dialog };
@@ -226,15 +342,22 @@ public:
         form->AfterConstruction();
     }
 
-    void Run();
+    // Runs the event loop until the program is asked to end and returns the
+    // exit code; afterwards the loop can run again (for in-process hosts).
+    int Run();
     void Terminate();
+    // Ends the event loop, wherever it runs, with an exit code.
+    void Halt(int exitCode);
     bool Terminated() const { return terminated_; }
+    int ExitCode() const { return exitCode_; }
     // Processes one message, waiting for it; false once the loop must end.
     bool HandleMessage();
     void ProcessMessages();
 
-    // Reports an error that a handler let through, in the standard box.
-    void HandleException();
+    // Reports an error that a handler let through, in the standard box; an
+    // EHalt ends the event loop instead. Call it from a catch block; it never
+    // throws.
+    void HandleException() noexcept;
     void ShowException(const std::string& message);
 
     int HintPause = 500;
@@ -260,11 +383,25 @@ private:
     Control* hintControl_ = nullptr;
     std::string hintText_;
     bool terminated_ = false;
+    int exitCode_ = 0;
     std::vector<ApplicationEvents*> events_;
 };
 
 // The one application object of the process.
 extern Application* App;
+
+// Runs a callback of a system procedure (hook, enumeration, dialog or shell
+// callback): an exception is reported as a handler's would be and never
+// crosses the system's frames; the fallback is returned instead.
+template <class R, class F>
+R Guarded(R fallback, F&& f) noexcept {
+    try {
+        return f();
+    } catch (...) {
+        if (App) App->HandleException();
+        return fallback;
+    }
+}
 
 // Receives application-wide events; a handler may stop an event from
 // reaching the components after it.
@@ -281,6 +418,21 @@ public:
 private:
     friend class Application;
     bool cancelled_ = false;
+};
+
+// Disables the thread's other visible, enabled top-level windows for the
+// time of a modal window, and enables them again.
+class ModalScope {
+public:
+    explicit ModalScope(HWND keep);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    static BOOL CALLBACK DisableOther(HWND wnd, LPARAM lp);
+    HWND keep_;
+    std::vector<HWND> disabled_;
 };
 
 struct Bounds {

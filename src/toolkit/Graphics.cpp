@@ -55,6 +55,29 @@ int Font::TextHeight() {
     return tm.tmHeight;
 }
 
+const ClassInfo& Pen::StaticClass() {
+    static const ClassInfo info{"TPen", &Persistent::StaticClass(), {}, {}};
+    return info;
+}
+
+void Pen::SetColor(COLORREF v) { if (Store(color_, v)) Changed(); }
+void Pen::SetWidth(int v) { if (Store(width_, v)) Changed(); }
+void Pen::SetStyle(int v) { if (Store(style_, v)) Changed(); }
+
+PenHandle Pen::Make(COLORREF color) const { return PenHandle(CreatePen(style_, width_, ColorToRGB(color))); }
+
+const ClassInfo& Bitmap::StaticClass() {
+    static const ClassInfo info{"TBitmap", &Persistent::StaticClass(), {}, {}};
+    return info;
+}
+
+void Bitmap::SetHandle(HBITMAP bmp) {
+    handle_.reset(bmp);
+    if (OnChange) OnChange();
+}
+
+SIZE Bitmap::Size() const { return BitmapSize(handle_.get()); }
+
 COLORREF ColorToRGB(COLORREF c) {
     return (c & 0x80000000) ? GetSysColor(static_cast<int>(c & 0xFF)) : c;
 }

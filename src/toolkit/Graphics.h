@@ -6,6 +6,12 @@
 
 namespace tk {
 
+// Colour values as form descriptions give them; the high bit names a system
+// colour (ColorToRGB resolves it).
+constexpr COLORREF clBlack = 0x000000, clBlue = 0xFF0000, clSilver = 0xC0C0C0, clPurple = 0x800080;
+constexpr COLORREF clBtnFace = 0x80000000 | COLOR_BTNFACE, clBtnShadow = 0x80000000 | COLOR_BTNSHADOW,
+                   clBtnHighlight = 0x80000000 | COLOR_BTNHIGHLIGHT, clWindowText = 0x80000000 | COLOR_WINDOWTEXT;
+
 // A font description with a lazily made GDI font. Its Name is a published
 // text property, so a language file can change it.
 class Font : public Persistent {
@@ -38,11 +44,53 @@ private:
     void Changed();
     std::string name_ = "MS Sans Serif";
     int height_ = -11;
-    COLORREF color_ = 0x80000000 | COLOR_WINDOWTEXT;
+    COLORREF color_ = clWindowText;
     bool bold_ = false;
     bool underline_ = false;
     BYTE charset_ = DEFAULT_CHARSET;
     FontHandle handle_;
+};
+
+// A pen description; each user makes its own GDI pen from it.
+class Pen : public Persistent {
+public:
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    COLORREF Color() const { return color_; }
+    void SetColor(COLORREF v);
+    int Width() const { return width_; }
+    void SetWidth(int v);
+    int Style() const { return style_; }  // PS_SOLID, PS_DASH...
+    void SetStyle(int v);
+    // A GDI pen of this description in the given colour.
+    PenHandle Make(COLORREF color) const;
+
+    std::function<void()> OnChange;
+
+private:
+    void Changed() { if (OnChange) OnChange(); }
+    COLORREF color_ = clBlack;
+    int width_ = 1;
+    int style_ = PS_SOLID;
+};
+
+// A picture that owns its bitmap and says when it changes.
+class Bitmap : public Persistent {
+public:
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    bool Empty() const { return !handle_; }
+    HBITMAP Handle() const { return handle_.get(); }
+    // Takes the bitmap over; null empties the picture.
+    void SetHandle(HBITMAP bmp);
+    SIZE Size() const;
+
+    std::function<void()> OnChange;
+
+private:
+    BitmapHandle handle_;
 };
 
 // A colour value that names a system colour when its high bit is set.

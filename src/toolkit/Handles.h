@@ -145,11 +145,18 @@ public:
     }
     WNDPROC previous() const { return old_; }
     HWND window() const { return wnd_; }
-    void restore() {
-        if (wnd_ && IsWindow(wnd_) &&
-            reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd_, GWLP_WNDPROC)) == proc_)
-            SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
+    // False when someone else's procedure is in front of ours: ours then
+    // stays in the chain and must go on forwarding to previous().
+    bool restore() {
+        bool restored = true;
+        if (wnd_ && IsWindow(wnd_)) {
+            if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd_, GWLP_WNDPROC)) == proc_)
+                SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
+            else
+                restored = false;
+        }
         wnd_ = nullptr;
+        return restored;
     }
 
 private:

@@ -11,11 +11,18 @@ LRESULT FaceColors(HDC dc, Font* font) {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
-Font* EffectiveFontObject(Control* c) {
-    while (c->ParentFont && c->Parent()) c = c->Parent();
-    return c->GetFont();
-}
 }  // namespace
+
+SIZE LabelTextSize(HFONT font, const std::string& text, int wrapWidth, bool showAccelChar) {
+    WindowDc dc(nullptr);
+    SelectObj sel(dc.get(), font);
+    RECT r{0, 0, wrapWidth, 0};
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth ? DT_WORDBREAK : 0) | (showAccelChar ? 0 : DT_NOPREFIX);
+    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, flags);
+    // Wine draws some glyphs a pixel past their measured advance, which cut
+    // the last character off; one pixel of slack costs nothing on Windows.
+    return {r.right + 1, r.bottom};
+}
 
 // ---- Label ----
 
@@ -44,21 +51,106 @@ void Label::FontChanged() {
 
 void Label::AdjustBounds() {
     if (!AutoSize || !HandleAllocated()) return;
-    WindowDc dc(Handle());
-    SelectObj sel(dc.get(), EffectiveFont());
-    std::string text = GetText();
-    RECT r{0, 0, WordWrap ? Width() : 0, 0};
-    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (WordWrap ? DT_WORDBREAK : 0) | (ShowAccelChar ? 0 : DT_NOPREFIX);
-    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, flags);
-    // Wine draws some glyphs a pixel past their measured advance, which cut
-    // the last character off; one pixel of slack costs nothing on Windows.
-    SetBounds(Left(), Top(), WordWrap ? Width() : static_cast<int>(r.right) + 1, static_cast<int>(r.bottom));
+    SIZE size = LabelTextSize(EffectiveFont(), GetText(), WordWrap ? Width() : 0, ShowAccelChar);
+    SetBounds(Left(), Top(), WordWrap ? Width() : static_cast<int>(size.cx), static_cast<int>(size.cy));
 }
 
 bool Label::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg != WM_CTLCOLORSTATIC) return false;
-    result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject(this));
+    result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject());
     return true;
+}
+
+// ---- GraphicLabel ----
+
+const ClassInfo& GraphicLabel::StaticClass() {
+    static const ClassInfo info{"TCustomLabel", &GraphicControl::StaticClass(),
+                                {TextProp("Caption", &GraphicLabel::Caption, &GraphicLabel::SetCaption)}, {}};
+    return info;
+}
+
+GraphicLabel::GraphicLabel(Component* owner) : GraphicControl(owner) {}
+
+void GraphicLabel::SetText(const std::string& v) {
+    GraphicControl::SetText(v);
+    AdjustBounds();
+}
+
+void GraphicLabel::Loaded() {
+    GraphicControl::Loaded();
+    AdjustBounds();
+}
+
+void GraphicLabel::FontChanged() { Changed(); }
+
+void GraphicLabel::Changed() {
+    AdjustBounds();
+    Invalidate();
+}
+
+void GraphicLabel::AdjustBounds() {
+    // Fitted once the form stands, as a loaded form description is.
+    if (!autoSize_ || !Parent() || !Parent()->HandleAllocated()) return;
+    SIZE size = LabelTextSize(EffectiveFont(), Caption(), wordWrap_ ? Width() : 0, showAccelChar_);
+    int w = wordWrap_ ? Width() : static_cast<int>(size.cx);
+    int left = Left();
+    if (alignment_ == TextAlignment::Right) left += Width() - w;
+    else if (alignment_ == TextAlignment::Center) left += (Width() - w) / 2;
+    SetBounds(left, Top(), w, static_cast<int>(size.cy));
+}
+
+void GraphicLabel::Paint(HDC dc) {
+    RECT r{0, 0, Width(), Height()};
+    if (!transparent_) {
+        BrushHandle brush(CreateSolidBrush(ColorToRGB(color_)));
+        FillRect(dc, &r, brush.get());
+    }
+    SelectObj sel(dc, EffectiveFont());
+    SetBkMode(dc, TRANSPARENT);
+    std::string text = Caption();
+    UINT flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | (showAccelChar_ ? 0 : DT_NOPREFIX) |
+                 (alignment_ == TextAlignment::Right ? DT_RIGHT : alignment_ == TextAlignment::Center ? DT_CENTER : DT_LEFT);
+    if (layout_ != TextLayout::Top) {
+        RECT m = r;
+        DrawTextA(dc, text.c_str(), -1, &m, flags | DT_CALCRECT);
+        int spare = Height() - (m.bottom - m.top);
+        OffsetRect(&r, 0, layout_ == TextLayout::Center ? spare / 2 : spare);
+    }
+    auto draw = [&](COLORREF color, int offset) {
+        RECT at = r;
+        OffsetRect(&at, offset, offset);
+        SetTextColor(dc, ColorToRGB(color));
+        DrawTextA(dc, text.c_str(), -1, &at, flags);
+    };
+    if (Enabled()) {
+        draw(EffectiveFontObject()->Color(), 0);
+    } else {
+        draw(clBtnHighlight, 1);
+        draw(clBtnShadow, 0);
+    }
+}
+
+// ---- Image ----
+
+const ClassInfo& Image::StaticClass() {
+    static const ClassInfo info{"TImage", &GraphicControl::StaticClass(), {}, {ObjectProp("Picture", &Image::Picture)}};
+    return info;
+}
+
+Image::Image(Component* owner) : GraphicControl(owner), picture_(std::make_unique<Bitmap>()) {
+    picture_->OnChange = [this] { Invalidate(); };
+}
+
+void Image::Paint(HDC dc) {
+    if (picture_->Empty()) return;
+    if (Transparent) {
+        DrawTransparent(dc, 0, 0, picture_->Handle());
+        return;
+    }
+    SIZE size = picture_->Size();
+    MemDc mem(CreateCompatibleDC(dc));
+    SelectObj sel(mem.get(), picture_->Handle());
+    BitBlt(dc, 0, 0, size.cx, size.cy, mem.get(), 0, 0, SRCCOPY);
 }
 
 // ---- Button ----
@@ -88,7 +180,7 @@ bool Button::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     }
     if (msg == WM_CTLCOLORBTN) {
-        result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject(this));
+        result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject());
         return true;
     }
     return false;
@@ -129,7 +221,7 @@ bool CheckBox::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     }
     if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
-        result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject(this));
+        result = FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject());
         return true;
     }
     return false;
@@ -205,7 +297,7 @@ LRESULT GroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN: {
         // A child control answers for itself; the box's own caption is drawn on the face.
         if (Control* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c != this) return Control::WndProc(msg, wp, lp);
-        return FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject(this));
+        return FaceColors(reinterpret_cast<HDC>(wp), EffectiveFontObject());
     }
     default:
         return Control::WndProc(msg, wp, lp);
@@ -300,10 +392,21 @@ void ListBox::CreateParamsFor(CreateParams& p) {
 void ListBox::InitWnd() {
     if (Style != ListStyle::Standard) SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, itemHeight_);
     items_->Mirror();
+    if (MultiSelect)
+        for (int i : savedSelection_) SendMessageA(Handle(), LB_SETSEL, TRUE, i);
+    savedSelection_.clear();
     SetItemIndex(itemIndex_);
 }
 
-void ListBox::SaveWndState() { itemIndex_ = ItemIndex(); }
+void ListBox::SaveWndState() {
+    itemIndex_ = ItemIndex();
+    savedSelection_.clear();
+    if (!MultiSelect) return;
+    int n = static_cast<int>(SendMessageA(Handle(), LB_GETSELCOUNT, 0, 0));
+    if (n <= 0) return;
+    savedSelection_.resize(static_cast<size_t>(n));
+    SendMessageA(Handle(), LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(savedSelection_.data()));
+}
 
 int ListBox::ItemIndex() {
     if (!HandleAllocated()) return itemIndex_;

@@ -1,5 +1,5 @@
 // The standard controls: label, button, edit, check box, group box, list box
-// and combo box.
+// and combo box; and the windowless label and picture.
 #pragma once
 
 #include "toolkit/Controls.h"
@@ -25,6 +25,71 @@ protected:
 
 private:
     void AdjustBounds();
+};
+
+// Size of a label's text; wrapWidth 0 keeps each line whole.
+SIZE LabelTextSize(HFONT font, const std::string& text, int wrapWidth, bool showAccelChar);
+
+enum class TextAlignment { Left, Right, Center };
+enum class TextLayout { Top, Center, Bottom };
+
+// A label without a window: painted by its parent, so it can lie over other
+// windowless controls and let the background show through.
+class GraphicLabel : public GraphicControl {
+public:
+    explicit GraphicLabel(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    TextAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TextAlignment v) { if (tk::Store(alignment_, v)) Changed(); }
+    TextLayout Layout() const { return layout_; }
+    void SetLayout(TextLayout v) { if (tk::Store(layout_, v)) Changed(); }
+    // Fits the label to its text, keeping the edge its alignment names.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v) { if (tk::Store(autoSize_, v)) Changed(); }
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v) { if (tk::Store(transparent_, v)) Changed(); }
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v) { if (tk::Store(wordWrap_, v)) Changed(); }
+    bool ShowAccelChar() const { return showAccelChar_; }  // "&" marks the mnemonic
+    void SetShowAccelChar(bool v) { if (tk::Store(showAccelChar_, v)) Changed(); }
+    COLORREF Color() const { return color_; }
+    void SetColor(COLORREF v) { if (tk::Store(color_, v)) Changed(); }
+
+    void SetText(const std::string& v) override;
+    void Loaded() override;
+    void Paint(HDC dc) override;
+
+protected:
+    void FontChanged() override;
+    // Refits and repaints after a change of how the label looks.
+    void Changed();
+
+private:
+    void AdjustBounds();
+    TextAlignment alignment_ = TextAlignment::Left;
+    TextLayout layout_ = TextLayout::Top;
+    bool autoSize_ = true;
+    bool transparent_ = false;
+    bool wordWrap_ = false;
+    bool showAccelChar_ = true;
+    COLORREF color_ = clBtnFace;
+};
+
+// A picture drawn at the top left of its frame, without a window.
+class Image : public GraphicControl {
+public:
+    explicit Image(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+    Bitmap* Picture() const { return picture_.get(); }
+    // Leaves out the colour of the picture's bottom-left pixel.
+    bool Transparent = false;
+    void Paint(HDC dc) override;
+
+private:
+    std::unique_ptr<Bitmap> picture_;
 };
 
 class Button : public Control {
@@ -159,6 +224,7 @@ protected:
 private:
     std::unique_ptr<ControlItems> items_;
     int itemIndex_ = -1;
+    std::vector<int> savedSelection_;  // of a multi-select list while it has no window
 };
 
 enum class ComboStyle { DropDown, Simple, DropDownList, OwnerDrawFixed };

@@ -74,40 +74,4 @@ void PressKey(HWND wnd, WORD vk) {
     PostMessageA(wnd, WM_KEYUP, vk, 0xC0000001);
 }
 
-ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const std::string& value)
-    : root_(root), key_(key), name_(name) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        keyExisted_ = true;
-        DWORD size = 0;
-        if (RegQueryValueExA(h, name.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
-            valueExisted_ = true;
-            oldData_.resize(size);
-            RegQueryValueExA(h, name.c_str(), nullptr, &oldType_, oldData_.data(), &size);
-        }
-        RegCloseKey(h);
-    }
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) == ERROR_SUCCESS) {
-        RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(h);
-    }
-}
-
-ScopedRegValue::~ScopedRegValue() {
-    if (!keyExisted_) {
-        RegDeleteTreeA(root_, key_.c_str());
-        RegDeleteKeyA(root_, key_.c_str());
-        return;
-    }
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-        if (valueExisted_)
-            RegSetValueExA(h, name_.c_str(), 0, oldType_, oldData_.data(), static_cast<DWORD>(oldData_.size()));
-        else
-            RegDeleteValueA(h, name_.c_str());
-        RegCloseKey(h);
-    }
-}
-
 }  // namespace automation

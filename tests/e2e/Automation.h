@@ -2,6 +2,7 @@
 // clicks and types through window messages, reads and answers its boxes.
 #pragma once
 
+#include "support/RawRegistry.h"
 #include "support/Windows.h"
 
 namespace automation {
@@ -44,22 +45,5 @@ void TypeText(HWND edit, const std::string& text);
 inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }
 // Answers a box with one of its buttons and waits until it is gone.
 void Answer(HWND box, const std::string& button);
-
-// A registry value of the Wine prefix for one test; afterwards the value,
-// and the key if the test made it, are as they were.
-class ScopedRegValue {
-public:
-    ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const std::string& value);
-    ~ScopedRegValue();
-    ScopedRegValue(const ScopedRegValue&) = delete;
-    ScopedRegValue& operator=(const ScopedRegValue&) = delete;
-
-private:
-    HKEY root_;
-    std::string key_, name_;
-    bool keyExisted_ = false, valueExisted_ = false;
-    DWORD oldType_ = 0;
-    std::vector<BYTE> oldData_;
-};
 
 }  // namespace automation

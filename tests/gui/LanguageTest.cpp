@@ -239,6 +239,38 @@ TEST_F(OptionsWindow, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
     }
 }
 
+TEST_F(OptionsWindow, AStoredLanguageTheUserMayOnlyReadIsUsedAndKept) {
+    AddLanguage("Alpha", Language("A"));
+    RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "Alpha");
+    MakeReadOnly(HKEY_LOCAL_MACHINE, Settings);
+    ASSERT_TRUE(CreateWindows());
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(WindowText(MainForm->CreateButton), "A create");
+    // The integration finds the language there and writes none.
+    OptionsForm->CheckIntegrate->SetChecked(true);
+    PressOk();
+    EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Last().Text;
+    EXPECT_EQ(Stored(), "Alpha");
+    // Keys this user may not change do not show the integration as his to switch off.
+    MakeReadOnly(HKEY_CLASSES_ROOT, IntegrationKeys[4]);
+    RecreateOptions();
+    EXPECT_FALSE(OptionsForm->CheckIntegrate->Checked());
+}
+
+TEST_F(OptionsWindow, TheLanguageListIsTheFilesInTheOrderTheFileSystemGives) {
+    for (const char* name : {"Zulu", "pt.br", "beta"}) AddLanguage(name, "");
+    RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "beta");
+    ASSERT_TRUE(CreateWindows());
+    // NTFS and Wine list names without regard to case; the text before the first dot names the language.
+    EXPECT_EQ(OptionsForm->LangCombo->Items()->ToVector(), (Texts{"beta", "pt", "Zulu"}));
+    ChooseLanguage("pt");
+    OptionsForm->OkButtonClick();
+    EXPECT_EQ(MainForm->MainTranslator->LanguageFile(), tk::ModuleFolder() + "pt.lng");
+    Reset();
+    ASSERT_TRUE(CreateWindows());
+    EXPECT_EQ(OptionsForm->LangCombo->Items()->ToVector(), Texts{"English"});  // no files at all
+}
+
 TEST_F(OptionsWindow, ShippedGermanFitsItsControls) {
     AddLanguage("German", ReadFile(std::string(QUENMOOR_LANG_DIR) + "\\German.lng"));
     RawSetString(HKEY_LOCAL_MACHINE, Settings, "Language", "German");

@@ -3,6 +3,10 @@
 #include "toolkit/StdCtrls.h"
 
 #include <gtest/gtest.h>
+#include <shldisp.h>
+#include <shlobj.h>
+
+#include <memory>
 
 using namespace testsupport;
 
@@ -104,5 +108,247 @@ TEST(Keyboard, TabFollowsTheTabOrderIntoContainersNotTheDeclaredOrder) {
     }
     form.SelectNext(false);
     EXPECT_TRUE(second->Focused());
+    form.Hide();
+}
+
+namespace {
+
+// A procedure that someone else puts in front of a toolkit control's.
+struct Foreign {
+    static inline WNDPROC previous = nullptr;
+    static inline int ncDestroys = 0;
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_NCDESTROY) ++ncDestroys;
+        return CallWindowProcA(previous, wnd, msg, wp, lp);
+    }
+    static void Hook(HWND wnd) {
+        ncDestroys = 0;
+        previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+    }
+    static void Unhook(HWND wnd) { SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)); }
+};
+
+struct TestForm : tk::Form {
+    explicit TestForm(int w = 300, int h = 200) : tk::Form(tk::App) {
+        SetClientSize(w, h);
+        SetName("TestForm");
+    }
+};
+
+}  // namespace
+
+TEST(Subclassing, ControlsKeepTheirNotificationsBehindAutoCompletion) {
+    TestForm form;
+    auto* edit = tk::Make<tk::Edit>(&form, &form, "Field", {8, 8, 100, 21}, "", 0);
+    int changes = 0;
+    edit->OnChange = [&] { ++changes; };
+    form.AfterConstruction();
+    auto before = GetWindowLongPtrA(edit->Handle(), GWLP_WNDPROC);
+    // What SHAutoComplete does; Wine's SHAutoComplete itself is a stub.
+    IAutoComplete* complete = nullptr;
+    IUnknown* source = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_INPROC_SERVER, IID_IAutoComplete,
+                               reinterpret_cast<void**>(&complete)), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_ACListISF, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(&source)), S_OK);
+    ASSERT_EQ(complete->Init(edit->Handle(), source, nullptr, nullptr), S_OK);
+    ASSERT_NE(GetWindowLongPtrA(edit->Handle(), GWLP_WNDPROC), before) << "the shell did not subclass";
+    EXPECT_EQ(tk::Control::FromHandle(edit->Handle()), edit);
+    SetWindowTextA(edit->Handle(), "C:\\");
+    EXPECT_EQ(changes, 1);
+    source->Release();
+    complete->Release();
+}
+
+TEST(Subclassing, AForeignProcedureStaysHookedWhicheverGoesFirst) {
+    for (bool foreignLeavesFirst : {true, false}) {
+        auto form = std::make_unique<TestForm>();
+        auto* list = tk::Make<tk::ListBox>(form.get(), form.get(), "List", {8, 8, 100, 60}, "", 0);
+        list->Items()->Add("one");
+        int clicks = 0;
+        list->OnClick = [&] { ++clicks; };
+        form->AfterConstruction();
+        HWND wnd = list->Handle();
+        Foreign::Hook(wnd);
+        SendMessageA(wnd, LB_SETCURSEL, 0, 0);
+        Notify(list, LBN_SELCHANGE);
+        EXPECT_EQ(clicks, 1) << foreignLeavesFirst;
+        if (foreignLeavesFirst) Foreign::Unhook(wnd);
+        form.reset();
+        EXPECT_FALSE(IsWindow(wnd));
+        // A foreign procedure still in front saw the window to its end.
+        EXPECT_EQ(Foreign::ncDestroys, foreignLeavesFirst ? 0 : 1);
+    }
+}
+
+TEST(Destruction, ADyingFormHearsNothingOfItsWindow) {
+    static HWND formWnd;
+    static std::vector<tk::Control*> reached;
+    reached.clear();
+    auto form = std::make_unique<TestForm>();
+    tk::Make<tk::Edit>(form.get(), form.get(), "Field", {8, 8, 100, 21}, "", 0);
+    form->AfterConstruction();
+    form->Show();
+    formWnd = form->Handle();
+    HHOOK hook = SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
+            if (code == HC_ACTION && m->hwnd == formWnd) reached.push_back(tk::Control::FromHandle(m->hwnd));
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        nullptr, GetCurrentThreadId());
+    form.reset();
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(reached.empty());
+    for (tk::Control* c : reached) EXPECT_EQ(c, nullptr);
+}
+
+TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
+    TestForm form;
+    form.FormBorderStyle = tk::BorderStyle::Sizeable;
+    auto* edit = tk::Make<tk::Edit>(&form, &form, "Field", {8, 8, 100, 21}, "", 0);
+    int formResizes = 0, editResizes = 0;
+    form.OnResize = [&] { ++formResizes; };
+    edit->OnResize = [&] { ++editResizes; };
+    form.AfterConstruction();
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 420, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(form.Width(), 420);
+    EXPECT_EQ(form.Height(), 330);
+    EXPECT_EQ(form.ClientWidth(), client.right);
+    EXPECT_EQ(form.ClientHeight(), client.bottom);
+    EXPECT_EQ(formResizes, 1);
+    MoveWindow(edit->Handle(), 20, 30, 150, 25, TRUE);
+    EXPECT_EQ((std::vector<int>{edit->Left(), edit->Top(), edit->Width(), edit->Height()}),
+              (std::vector<int>{20, 30, 150, 25}));
+    EXPECT_EQ(editResizes, 1);
+}
+
+TEST(Identifiers, StayClearOfTheFileDialogAndAreNeverSharedWhileInUse) {
+    tk::Edit keeper(nullptr);
+    for (int i = 0; i < 30000; ++i) {
+        tk::Label passing(nullptr);
+        ASSERT_NE(passing.Id(), keeper.Id());
+        ASSERT_TRUE(passing.Id() < 1000 || passing.Id() > 1200) << passing.Id();
+        ASSERT_GT(passing.Id(), 0);
+        ASSERT_LT(passing.Id(), 0xA000);  // the file dialog's commands
+    }
+}
+
+TEST(Recreation, KeepsTheStateOfEveryDescendant) {
+    TestForm form;
+    auto* group = tk::Make<tk::GroupBox>(&form, &form, "Group", {8, 8, 250, 150}, "Group", 0);
+    auto* edit = tk::Make<tk::Edit>(&form, group, "Field", {8, 16, 100, 21}, "", 0);
+    auto* check = tk::Make<tk::CheckBox>(&form, group, "Check", {8, 40, 100, 17}, "Check", 1);
+    auto* list = tk::Make<tk::ListBox>(&form, group, "List", {120, 16, 100, 100}, "", 2);
+    list->MultiSelect = true;
+    for (const char* s : {"a", "b", "c"}) list->Items()->Add(s);
+    form.AfterConstruction();
+    // What a person does, straight to the windows.
+    SetWindowTextA(edit->Handle(), "typed");
+    SendMessageA(check->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(list->Handle(), LB_SETSEL, TRUE, 0);
+    SendMessageA(list->Handle(), LB_SETSEL, TRUE, 2);
+    form.RecreateWnd();
+    EXPECT_EQ(edit->Text(), "typed");
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ((std::vector<bool>{list->Selected(0), list->Selected(1), list->Selected(2)}),
+              (std::vector<bool>{true, false, true}));
+}
+
+namespace {
+// The three ways a person can end the program from inside the event loop.
+struct Halting : TestForm {
+    tk::Button* Go = tk::Make<tk::Button>(this, this, "Go", {8, 8, 75, 25}, "Go", 0);
+    Halting() { AfterConstruction(); }
+    int RunUntilHalt() {
+        tk::Form* saved = tk::App->MainForm;
+        tk::App->MainForm = this;
+        Later press([this] { PostMessageA(Go->Handle(), BM_CLICK, 0, 0); });
+        int code = tk::App->Run();
+        tk::App->MainForm = saved;
+        return code;
+    }
+};
+}  // namespace
+
+TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCode) {
+    {
+        Halting main;
+        main.Go->OnClick = [] { throw tk::EHalt{5}; };
+        EXPECT_EQ(main.RunUntilHalt(), 5);
+    }
+    {
+        Halting main;
+        TestForm modal;
+        auto* stop = tk::Make<tk::Button>(&modal, &modal, "Stop", {8, 8, 75, 25}, "Stop", 0);
+        stop->OnClick = [] { throw tk::EHalt{6}; };
+        modal.AfterConstruction();
+        main.Go->OnClick = [&] {
+            Later press([&] { PostMessageA(stop->Handle(), BM_CLICK, 0, 0); });
+            modal.ShowModal();
+        };
+        EXPECT_EQ(main.RunUntilHalt(), 6);
+        EXPECT_FALSE(IsWindowVisible(modal.Handle()));
+    }
+    {
+        Halting main;
+        MessageLog boxes;
+        boxes.Answers = {tk::mrNo};
+        main.Go->OnClick = [] {
+            if (tk::MessageDlg("Go on?", tk::MsgDlgType::Confirmation, {tk::mbYes, tk::mbNo}) == tk::mrNo)
+                throw tk::EHalt{7};
+        };
+        EXPECT_EQ(main.RunUntilHalt(), 7);
+    }
+}
+
+namespace {
+struct Swatch : tk::GraphicControl {
+    using tk::GraphicControl::GraphicControl;
+    std::vector<std::string> events;
+    void Paint(HDC dc) override {
+        RECT r{0, 0, Width(), Height()};
+        tk::BrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
+        FillRect(dc, &r, red.get());
+    }
+    void MouseDown(tk::MouseButton b, tk::ShiftState, int x, int y) override {
+        events.push_back(tk::Format("down %d,%d", x, y));
+    }
+};
+}  // namespace
+
+TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
+    TestForm form;
+    auto* swatch = tk::Make<Swatch>(&form, &form, "Swatch", {40, 30, 20, 10});
+    swatch->Cursor = tk::crHandPoint;
+    int clicks = 0;
+    swatch->OnClick = [&] { ++clicks; };
+    form.AfterConstruction();
+    form.Show();
+    UpdateWindow(form.Handle());
+    {
+        tk::WindowDc dc(form.Handle());
+        EXPECT_EQ(GetPixel(dc.get(), 45, 35), RGB(255, 0, 0));
+        EXPECT_NE(GetPixel(dc.get(), 65, 35), RGB(255, 0, 0));
+    }
+    HWND w = form.Handle();
+    auto at = [](int x, int y) { return MAKELPARAM(x, y); };
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
+    SendMessageA(w, WM_LBUTTONUP, 0, at(45, 35));
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
+    SendMessageA(w, WM_LBUTTONUP, 0, at(100, 100));  // released elsewhere: no click
+    EXPECT_EQ(swatch->events, (std::vector<std::string>{"down 2,3", "down 2,3"}));
+    EXPECT_EQ(clicks, 1);
+    swatch->SetEnabled(false);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
+    EXPECT_EQ(swatch->events.size(), 2u);
+    swatch->SetEnabled(true);
+    SetCursorPos(swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1);
+    EXPECT_TRUE(SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));
+    EXPECT_EQ(tk::Control::ControlAtPos({swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1}), swatch);
     form.Hide();
 }

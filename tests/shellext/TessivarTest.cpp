@@ -254,10 +254,7 @@ TEST_F(Tessivar, CloneRecreatesTheTreeAndMergesWithoutReplacing) {
 }
 
 TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
-    const char* settings = ShellIntegration::SettingsKey;
-    bool hadKey = RawKeyExists(HKEY_LOCAL_MACHINE, settings);
-    std::string before = RawValue(HKEY_LOCAL_MACHINE, settings, "Language");
-    RawSetString(HKEY_LOCAL_MACHINE, settings, "Language", "German");
+    ScopedRegValue german(HKEY_LOCAL_MACHINE, ShellIntegration::SettingsKey, "Language", "German");
     std::wstring target = Wide(dir.MakeDir("target"));
     std::string gone = dir.MakeFile("gone.txt");
     IContextMenu* menu = MakeMenu({Wide(gone), Wide(dir.MakeFile("kept.txt"))}, target);
@@ -276,9 +273,6 @@ TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
     std::vector<std::string> lines = TextsOf(box, "Static");
     PostMessageA(FindDescendant(box, "Button", "OK"), BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitUntil([] { return canUnloadNow() == S_OK; }));
-    if (!hadKey) RegDeleteTreeA(HKEY_LOCAL_MACHINE, settings);
-    else if (before == "(none)") RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, settings, "Language");
-    else RawSetString(HKEY_LOCAL_MACHINE, settings, "Language", before);
 
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Diese Elemente konnten nicht verkn\xFCpft werden:\n\n" + gone +

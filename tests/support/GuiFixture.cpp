@@ -19,8 +19,7 @@ MessageLog::MessageLog() {
             Answers.pop_front();
             return a;
         }
-        for (int b = tk::mbYes; b <= tk::mbHelp; ++b)
-            if (rec.Buttons.Has(static_cast<tk::MsgDlgBtn>(b)) && b == tk::mbOK) return tk::mrOk;
+        if (rec.Buttons.Has(tk::mbOK)) return tk::mrOk;
         for (int b = tk::mbYes; b <= tk::mbHelp; ++b)
             if (rec.Buttons.Has(static_cast<tk::MsgDlgBtn>(b))) return tk::MsgDlgButtonResult(static_cast<tk::MsgDlgBtn>(b));
         return tk::mrOk;
@@ -62,14 +61,6 @@ void DestroyWindows() {
     drop(NewFolderForm);
     drop(MultiHardLinkForm);
     drop(MainForm);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 void Notify(tk::Control* control, WORD code) {

@@ -1,12 +1,14 @@
 // Helpers for tests that drive real windows and the real file system.
 #pragma once
 
+#include "settings/Registry.h"
 #include "support/Files.h"
 #include "toolkit/Dialogs.h"
 
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,11 +47,27 @@ bool CreateWindows(int* exitCode = nullptr);
 // Destroys whichever of the five windows exist.
 void DestroyWindows();
 
-// Lets pending window messages run.
-void PumpMessages();
-
 // Sends a control's notification (such as LBN_DBLCLK) to its parent, as a
 // click or a pick in the control does.
 void Notify(tk::Control* control, WORD code);
+
+// In place for every registry object while it lives: fails the key creations
+// and value writes a test picks; the others reach the system.
+class FailingCalls : public TRegistryCalls {
+public:
+    std::function<bool(const std::string& path)> FailCreate = [](const std::string&) { return false; };
+    std::function<bool(const std::string& name)> FailSet = [](const std::string&) { return false; };
+    FailingCalls() { SetRegistryCalls(this); }
+    ~FailingCalls() override { SetRegistryCalls(nullptr); }
+
+    LSTATUS CreateKey(HKEY parent, const std::string& path, REGSAM access, HKEY* result) override {
+        if (FailCreate(path)) return ERROR_ACCESS_DENIED;
+        return TRegistryCalls::CreateKey(parent, path, access, result);
+    }
+    LSTATUS SetValue(HKEY key, const std::string& name, DWORD type, const BYTE* data, DWORD size) override {
+        if (FailSet(name)) return ERROR_ACCESS_DENIED;
+        return TRegistryCalls::SetValue(key, name, type, data, size);
+    }
+};
 
 }  // namespace testsupport

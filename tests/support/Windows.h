@@ -9,9 +9,14 @@
 namespace testsupport {
 
 std::string TextOf(HWND wnd);
+// The text in Unicode, as the window holds it: what a user sees, whatever the
+// reader's code page.
+std::wstring WideTextOf(HWND wnd);
 std::string ClassOf(HWND wnd);
 // A descendant with this class (any case) and text; an empty text matches any.
 HWND FindDescendant(HWND parent, const std::string& className, const std::string& text = "");
+// A descendant whose Unicode text is this one.
+HWND FindWideText(HWND parent, const std::wstring& text);
 // Non-empty texts of the descendants of one class, from left to right.
 std::vector<std::string> TextsOf(HWND parent, const std::string& className);
 // Width in pixels of a window's own text in the font it draws with.

@@ -1,4 +1,5 @@
 #include "settings/Registry.h"
+#include "support/GuiFixture.h"
 #include "support/RawRegistry.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,9 @@ TEST_F(RegistryObject, PathsStartAtTheRootOrAtTheOpenKeyAndDeletionTakesTheTree)
     ASSERT_TRUE(reg.OpenKey("\\" + TestKey, false));
     EXPECT_TRUE(reg.KeyExists("A\\B"));
     EXPECT_FALSE(reg.KeyExists("A\\C"));
+    MakeReadOnly(HKEY_CURRENT_USER, TestKey + "\\A\\B");
+    EXPECT_TRUE(reg.KeyExists("A\\B"));  // exists for a user who may only read it
+    EXPECT_FALSE(reg.OpenKey("A\\B", false));  // but does not open for changing
     EXPECT_TRUE(reg.DeleteKey("A"));
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, TestKey + "\\A"));
     EXPECT_FALSE(reg.DeleteKey("A"));

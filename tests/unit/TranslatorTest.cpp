@@ -147,6 +147,17 @@ TEST(TranslatorWalk, PathsFollowOwnershipAndNamedComponentsOnly) {
     EXPECT_TRUE(t.Clean());
 }
 
+TEST(TranslatorWalk, AFilterLimitsTheWalkToItsPathsWithoutRegardToCase) {
+    Tree t;
+    t.translator->Properties()->Assign({"form.BUTTON.caption", "FORM.button.ITEMS"});
+    t.translator->Translate();
+    Texts sorted = t.paths;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (Texts{"Form.Button.Caption", "Form.Button.Items"}));
+    EXPECT_EQ(t.button->caption, "<Press>");
+    EXPECT_EQ(t.form->caption, "Main");
+}
+
 TEST(TranslatorWalk, AComponentWhoseOwnerWasNotVisitedIsSkipped) {
     Tree t;
     tk::Component elsewhere(nullptr);

@@ -1,0 +1,103 @@
+// The places of the extended open dialog, and the bar window that shows them
+// as the dialog sees it.
+#pragma once
+
+#include "toolkit/Classes.h"
+
+#include <windows.h>
+
+#include <memory>
+
+class TApCustomOpenDialog;
+
+enum TApSpecShellFolder {
+    ftNone, ftRecycleBin, ftCommonDesktopDir, ftCommonPrograms, ftCommonStartMenu, ftCommonStartup, ftControls,
+    ftDesktop, ftDesktopDir, ftDrives, ftFonts, ftNethood, ftNetwork, ftPersonal, ftFavorites, ftPrinters,
+    ftPrograms, ftRecent, ftSendTo, ftStartMenu, ftStartup, ftTemplates
+};
+
+// One place: a folder, a file, a folder named by a registry value, or a
+// special shell folder.
+class TApPlace : public tk::CollectionItem {
+public:
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+    void Assign(const TApPlace& other);
+
+    std::string PlaceName() const { return placeName_; }
+    void SetPlaceName(const std::string& v) { placeName_ = v; }
+    std::string PlacePath() const { return placePath_; }
+    void SetPlacePath(const std::string& v) { placePath_ = v; }
+    std::string PlaceRegPath() const { return placeRegPath_; }
+    void SetPlaceRegPath(const std::string& v) { placeRegPath_ = v; }
+    TApSpecShellFolder PlaceSpecPath = ftNone;
+    std::string PlaceDesc() const { return placeDesc_; }
+    void SetPlaceDesc(const std::string& v) { placeDesc_ = v; }
+    std::string PlaceIconDll() const { return placeIconDll_; }
+    void SetPlaceIconDll(const std::string& v) { placeIconDll_ = v; }
+    int PlaceIcon = 0;
+    int PlaceHotIcon = 0;
+    bool AutoCaption = false;
+
+private:
+    std::string placeName_, placePath_, placeRegPath_, placeDesc_, placeIconDll_;
+};
+
+class TApPlaces : public tk::Collection {
+public:
+    TApPlaces();
+    TApPlace* Items(int i) const { return static_cast<TApPlace*>(Item(i)); }
+    TApPlace* AddPlace() { return static_cast<TApPlace*>(Add()); }
+    void Assign(const TApPlaces& other);
+};
+
+enum class TApBarBorder { bsNone, bsSingle };
+
+// The dialog's PlacesBar property.
+class TApPlacesBarOptions : public tk::Persistent {
+public:
+    explicit TApPlacesBarOptions(TApCustomOpenDialog* dialog);
+    static const tk::ClassInfo& StaticClass();
+    const tk::ClassInfo& Class() const override { return StaticClass(); }
+    void Assign(const TApPlacesBarOptions& other);
+
+    TApCustomOpenDialog* Dialog() const { return dialog_; }
+    std::string RegistryKey() const { return registryKey_; }
+    void SetRegistryKey(const std::string& v) { registryKey_ = v; }
+    TApPlaces* Places() const { return places_.get(); }
+    void SetPlaces(const TApPlaces& places) { places_->Assign(places); }
+    bool Visible = false;
+    bool AllowEdit = true;
+    bool AllowDelete = true;
+    bool AllowDrop = true;
+    bool AutoScroll = true;
+    TApBarBorder BorderStyle = TApBarBorder::bsNone;
+    bool Native = false;
+    // The width of the bar: a single border takes two pixels on each side.
+    int BarWidth() const { return BorderStyle == TApBarBorder::bsSingle ? 91 : 87; }
+
+private:
+    TApCustomOpenDialog* dialog_;
+    std::string registryKey_;
+    std::unique_ptr<TApPlaces> places_;
+};
+
+// The bar window, while the dialog shows one of its own. Destroying it
+// destroys the window; the dialog hides and detaches it first.
+class TApPlacesBarWindow {
+public:
+    virtual ~TApPlacesBarWindow() = default;
+    virtual HWND Handle() = 0;
+    virtual void SetHeight(int height) = 0;
+    // Presses the place of the dialog's current folder.
+    virtual void FolderSync() = 0;
+};
+
+// What the places bar offers the dialog. Empty while no bar is linked into
+// the program: the dialog then leaves the bar's strip empty and saves nothing.
+struct TApPlacesBarHooks {
+    // Makes the bar a child of the dialog window, placed and shown.
+    std::unique_ptr<TApPlacesBarWindow> (*Create)(TApCustomOpenDialog& dialog, HWND dialogWnd) = nullptr;
+    void (*SavePlaces)(TApPlacesBarOptions& options) = nullptr;
+};
+extern TApPlacesBarHooks ApPlacesBarHooks;

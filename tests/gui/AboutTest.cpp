@@ -1,0 +1,231 @@
+#include "about/AboutUnit.h"
+#include "support/GuiFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255), kGreen = RGB(0, 128, 0), kRed = RGB(255, 0, 0),
+                   kMagenta = RGB(255, 0, 255), kBlue = RGB(0, 0, 255);
+using Pixels = std::set<std::pair<int, int>>;
+
+// What a control paints over a background colour, read back from a 32-bit
+// picture that reaches a margin past its right edge.
+struct Picture {
+    int width, height;
+    std::vector<DWORD> bits;  // 0x00RRGGBB
+    // The pixels for which test(x, y, colour) holds.
+    Pixels Where(const std::function<bool(int, int, COLORREF)>& test) const {
+        Pixels out;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                DWORD v = bits[static_cast<size_t>(y * width + x)];
+                if (test(x, y, RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF))) out.insert({x, y});
+            }
+        return out;
+    }
+    Pixels Where(COLORREF c) const { return Where([c](int, int, COLORREF v) { return v == c; }); }
+};
+
+// Records what reaches the shell while it lives, marking calls made under
+// the app-starting pointer.
+class ShellLog {
+public:
+    explicit ShellLog(std::vector<std::string>& log) {
+        SetShellExecute([&log](HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
+            log.push_back(file + std::string(tk::Screen::Cursor() == tk::crAppStart ? " starting" : ""));
+            return reinterpret_cast<HINSTANCE>(31);  // as when no program can open it
+        });
+    }
+    ~ShellLog() { SetShellExecute(nullptr); }
+};
+
+Picture Render(tk::GraphicControl& c, COLORREF under, int margin = 0) {
+    Picture p{c.Width() + margin, c.Height(), {}};
+    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    tk::MemDc dc(CreateCompatibleDC(nullptr));
+    tk::BitmapHandle bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    tk::SelectObj sel(dc.get(), bmp.get());
+    RECT all{0, 0, p.width, p.height};
+    tk::BrushHandle brush(CreateSolidBrush(under));
+    FillRect(dc.get(), &all, brush.get());
+    c.Paint(dc.get());
+    GdiFlush();
+    p.bits.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + p.width * p.height);
+    return p;
+}
+
+// A label on a form of its own: "Wg" in blue on white.
+class LabelPainting : public testing::Test {
+protected:
+    void SetUp() override {
+        label = tk::Make<TvgLabel>(&form, &form, "Label", {10, 10, 40, 20}, "Wg");
+        label->SetAutoSize(false);
+        label->GetFont()->SetColor(kBlue);
+        label->SetColor(kWhite);
+        form.AfterConstruction();
+    }
+    Pixels Text() { return Render(*label, kWhite).Where(kBlue); }
+    // The pixels that are not what want(x, y) says, over a background.
+    Pixels Wrong(COLORREF under, int margin, const std::function<COLORREF(int, int)>& want) {
+        return Render(*label, under, margin).Where([&](int x, int y, COLORREF v) { return v != want(x, y); });
+    }
+    tk::Form form{tk::App};
+    TvgLabel* label = nullptr;
+};
+
+}  // namespace
+
+// A shadow, and the highlight under a disabled label, are copies of the text
+// one pixel right and down, beneath the text.
+TEST_F(LabelPainting, ShadowAndLoweredLookLieOnePixelRightAndDown) {
+    const Pixels text = Text();
+    ASSERT_FALSE(text.empty());
+    struct Row {
+        const char* what;
+        std::function<void()> setUp;
+        COLORREF top, under, background;
+    } rows[] = {
+        {"shadow", [&] { label->Effects()->SetShadowColor(kRed), label->Effects()->SetShadowDepth(1); }, kBlue, kRed, kWhite},
+        {"disabled", [&] { label->Effects()->SetShadowDepth(0), label->SetColor(kGreen), label->SetEnabled(false); },
+         tk::ColorToRGB(tk::clBtnShadow), tk::ColorToRGB(tk::clBtnHighlight), kGreen},
+    };
+    for (const Row& r : rows) {
+        r.setUp();
+        EXPECT_TRUE(Wrong(kWhite, 0, [&](int x, int y) {
+            return text.count({x, y}) ? r.top : text.count({x - 1, y - 1}) ? r.under : r.background;
+        }).empty()) << r.what;
+    }
+}
+
+TEST_F(LabelPainting, TransparentLeavesTheBackgroundAndALongCaptionStaysInside) {
+    label->SetCaption("Wg Wg Wg Wg Wg Wg Wg Wg");
+    const Pixels text = Text();
+    for (bool transparent : {true, false}) {
+        label->SetTransparent(transparent);
+        EXPECT_TRUE(Wrong(kMagenta, 20, [&](int x, int y) {
+            return text.count({x, y}) ? kBlue : transparent || x >= label->Width() ? kMagenta : kWhite;
+        }).empty()) << transparent;
+    }
+}
+
+TEST_F(LabelPainting, OnlyTrueTypeFontsTurn) {
+    label->SetBounds(10, 10, 60, 60);
+    label->SetCaption("WWWW");
+    label->Effects()->SetAngle(90);
+    // Taller than wide once turned.
+    auto turned = [&](const char* face) {
+        label->GetFont()->SetName(face);
+        int x0 = 99, x1 = 0, y0 = 99, y1 = 0;
+        for (auto [x, y] : Text()) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        return y1 - y0 > x1 - x0;
+    };
+    EXPECT_TRUE(turned("Arial"));
+    // Wine maps the old bitmap faces to TrueType ones; the URW fonts, where
+    // installed, are outline fonts of another kind.
+    bool other = turned("Nimbus Sans");
+    tk::MemDc dc(CreateCompatibleDC(nullptr));
+    tk::SelectObj sel(dc.get(), label->GetFont()->Handle());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc.get(), &tm);
+    if (tm.tmPitchAndFamily & TMPF_TRUETYPE) GTEST_SKIP() << "every font here is TrueType";
+    EXPECT_FALSE(other);
+}
+
+namespace {
+
+// A link on a form of its own, and what reaches the shell and when.
+class LabelPress : public testing::Test {
+protected:
+    void SetUp() override {
+        label = tk::Make<TvgLabel>(&form, &form, "Link", {10, 10, 100, 13}, "the page");
+        label->ExecParams()->FileName = "https://quenmoor.example.org/en/";
+        label->OnClick = [this] { log.push_back("click"); };
+        label->OnMouseDown = [this](tk::MouseButton, tk::ShiftState, int, int) { log.push_back("down"); };
+        form.AfterConstruction();
+    }
+    // Down on the label, up where given.
+    void Press(UINT down, POINT up = {20, 15}) {
+        SendMessageA(form.Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(20, 15));
+        SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(up.x, up.y));
+        SendMessageA(form.Handle(), down + 1, 0, MAKELPARAM(up.x, up.y));
+    }
+    tk::Form form{tk::App};
+    TvgLabel* label = nullptr;
+    std::vector<std::string> log;
+    ShellLog shell{log};
+};
+
+}  // namespace
+
+TEST_F(LabelPress, LeftPressHandsTheFileToTheShellBeforeTheClickEveryTime) {
+    const std::string shell = "https://quenmoor.example.org/en/ starting";
+    Press(WM_LBUTTONDOWN);
+    Press(WM_LBUTTONDOWN);
+    Press(WM_LBUTTONDOWN, {150, 80});  // released elsewhere: no click
+    EXPECT_EQ(log, (std::vector<std::string>{"down", shell, "click", "down", shell, "click", "down", shell}));
+    EXPECT_EQ(tk::Screen::Cursor(), tk::crDefault);
+}
+
+TEST_F(LabelPress, RightPressEmptyFileNameAndDisabledLabelExecuteNothing) {
+    Press(WM_RBUTTONDOWN);
+    label->ExecParams()->FileName.clear();
+    Press(WM_LBUTTONDOWN);
+    label->ExecParams()->FileName = "mailto:quenmoor@example.org";
+    label->SetEnabled(false);
+    Press(WM_LBUTTONDOWN);
+    EXPECT_EQ(log, (std::vector<std::string>{"down", "down", "click"}));
+}
+
+namespace {
+
+class AboutWindow : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CreateWindows()); }
+    void TearDown() override { DestroyWindows(); }
+    void ClickOn(tk::Control* c) {
+        LPARAM at = MAKELPARAM(c->Left() + 3, c->Top() + 3);
+        SendMessageA(AboutForm->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(AboutForm->Handle(), WM_LBUTTONUP, 0, at);
+    }
+    std::vector<std::string> opened;
+    ShellLog shell{opened};
+};
+
+}  // namespace
+
+TEST_F(AboutWindow, MailLinkOpensANewMessageAndStaysPurpleAcrossShowings) {
+    AboutForm->Show();
+    ClickOn(AboutForm->URL);
+    ClickOn(AboutForm->mailto);
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://quenmoor.example.org/en/ starting",
+                                                "mailto:quenmoor@example.org starting"}));
+    EXPECT_EQ(AboutForm->URL->GetFont()->Color(), tk::clBlue);
+    SendMessageA(AboutForm->CloseButton->Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(AboutForm->Handle()));
+
+    AboutForm->Show();
+    ClickOn(AboutForm->mailto);
+    EXPECT_EQ(opened.size(), 3u);
+    Picture link = Render(*AboutForm->mailto, kWhite);
+    EXPECT_FALSE(link.Where(tk::clPurple).empty());
+    EXPECT_TRUE(link.Where(kBlue).empty());
+    AboutForm->Hide();
+}
+
+// Impact and Georgia may be missing: whatever the system puts in their
+// place, the logo, and every link, fits its frame and the window.
+TEST_F(AboutWindow, LogoAndLinksFitTheirFramesAndOnlyOkTakesTheFocus) {
+    for (TvgLabel* l : {AboutForm->Logo1, AboutForm->Logo2, AboutForm->URL, AboutForm->vgLabel1, AboutForm->mailto}) {
+        SIZE text = tk::LabelTextSize(l->EffectiveFontObject()->Handle(), l->Caption(), 0, false);
+        EXPECT_LE(text.cx, l->Width()) << l->Name();
+        EXPECT_LE(text.cy, l->Height()) << l->Name();
+        EXPECT_LE(l->Left() + l->Width(), AboutForm->ClientWidth()) << l->Name();
+    }
+    EXPECT_EQ(AboutForm->TabList(), std::vector<tk::Control*>{AboutForm->CloseButton});
+}

@@ -1,0 +1,116 @@
+#include "filedialog/ApOpenDlg.h"
+#include "i18n/vgNLS.h"
+#include "support/Files.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+TEST(ApPlacement, EachPositionThenShiftThenClamp) {
+    const RECT dialog{100, 100, 500, 400};  // 400 x 300
+    const RECT mainForm{0, 0, 201, 101}, ownerForm{1000, 1000, 1100, 1100}, posForm{-51, -51, -10, -10};
+    const struct {
+        TApDlgPosition pos;
+        bool main, owner, form;
+        int shiftX, shiftY;
+        bool fit;
+        RECT want;
+    } rows[] = {
+        {dpDefault, true, true, true, 0, 0, false, {100, 100, 500, 400}},
+        {dpDefault, false, false, false, 7, -9, false, {107, 91, 507, 391}},  // the shift applies here too
+        {dpScrCenter, true, true, true, 0, 0, false, {312, 234, 712, 534}},
+        {dpMainFormCenter, true, false, false, 0, 0, false, {-100, -100, 300, 200}},  // a form's centre: no clamp
+        {dpMainFormCenter, false, false, false, 0, 0, false, {312, 234, 712, 534}},
+        {dpOwnerCenter, true, true, false, 0, 0, false, {850, 900, 1250, 1200}},
+        {dpOwnerCenter, true, false, false, 0, 0, false, {-100, -100, 300, 200}},
+        {dpFormCenter, true, true, true, 0, 0, false, {-230, -180, 170, 120}},
+        {dpFormCenter, false, true, false, 0, 0, false, {312, 234, 712, 534}},
+        // Fitting comes after the shift: off the right and bottom edges ...
+        {dpScrCenter, false, false, false, 500, 500, true, {624, 468, 1024, 768}},
+        // ... and off the left and top ones.
+        {dpFormCenter, true, true, true, 0, 0, true, {0, 0, 400, 300}},
+        {dpDefault, false, false, false, -150, 0, false, {-50, 100, 350, 400}},
+    };
+    for (const auto& r : rows) {
+        TApPlacement p{r.pos, r.main ? &mainForm : nullptr, r.owner ? &ownerForm : nullptr,
+                       r.form ? &posForm : nullptr, r.shiftX, r.shiftY, r.fit, 1024, 768};
+        RECT got = ApPlaceDialog(dialog, p);
+        EXPECT_TRUE(EqualRect(&got, &r.want)) << "position " << r.pos << " shift " << r.shiftX << "," << r.shiftY
+                                              << ": " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+    }
+    // Centring on the screen clamps a dialog wider than the screen to the left edge.
+    RECT wide = ApPlaceDialog({0, 0, 1200, 100}, {dpScrCenter, nullptr, nullptr, nullptr, 0, 0, false, 1024, 768});
+    EXPECT_EQ(wide.left, 0);
+    EXPECT_EQ(wide.right, 1200);
+}
+
+TEST(ApListViewStyles, ExtendedBitsAreAddedForEachStyle) {
+    auto with = [](auto set) {
+        TApListViewStyles s;
+        set(s);
+        return ApExtendedListStyles(s);
+    };
+    EXPECT_EQ(with([](auto&) {}), 0u);
+    EXPECT_EQ(with([](auto& s) { s.HotTrack = true; }), DWORD(LVS_EX_TRACKSELECT));
+    EXPECT_EQ(with([](auto& s) { s.FlatScrollBars = s.GridLines = s.RowSelect = true; }),
+              DWORD(LVS_EX_FLATSB | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT));
+    // The hand wins over the two-click activation of the underline styles.
+    EXPECT_EQ(with([](auto& s) { s.HotTrackStyles = {htHandPoint, htUnderlineHot}; }),
+              DWORD(LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT));
+    EXPECT_EQ(with([](auto& s) { s.HotTrackStyles = {htUnderlineCold}; }),
+              DWORD(LVS_EX_TWOCLICKACTIVATE | LVS_EX_UNDERLINECOLD));
+    EXPECT_EQ(with([](auto& s) { s.EnableRename = s.EnableDelete = s.PopupOnEmpty = false; }), 0u);
+}
+
+TEST(ApViewStyle, ModeFromStyleBitsAndListWhileClosed) {
+    EXPECT_EQ(ApViewStyleOf(LVS_ICON), vsIcon);
+    EXPECT_EQ(ApViewStyleOf(LVS_REPORT), vsReport);
+    EXPECT_EQ(ApViewStyleOf(LVS_SMALLICON), vsSmallIcon);
+    EXPECT_EQ(ApViewStyleOf(LVS_LIST | WS_CHILD | LVS_EDITLABELS), vsList);
+    TApOpenDialog dialog(nullptr);
+    EXPECT_EQ(dialog.SelectionStyle(), vsList);
+}
+
+TEST(OpenDialogBuffers, TitleIsCutAndChosenNamesBecomeFullPaths) {
+    std::string longTitle(700, 'x');
+    auto buf = tk::TextBuffer512(longTitle);
+    EXPECT_EQ(std::string(buf.data()), longTitle.substr(0, 511));
+    const char one[] = "C:\\a\\b.txt\0";
+    EXPECT_EQ(tk::SplitFileBuffer(one, sizeof one, false), std::vector<std::string>{"C:\\a\\b.txt"});
+    const char many[] = "C:\\a\0b.txt\0D:\\x.txt\0c\0";
+    EXPECT_EQ(tk::SplitFileBuffer(many, sizeof many, false),
+              (std::vector<std::string>{"C:\\a\\b.txt", "D:\\x.txt", "C:\\a\\c"}));
+    const char root[] = "C:\\\0b\0c\0";
+    EXPECT_EQ(tk::SplitFileBuffer(root, sizeof root, false), (std::vector<std::string>{"C:\\b", "C:\\c"}));
+    const char old[] = "C:\\a b c";
+    EXPECT_EQ(tk::SplitFileBuffer(old, sizeof old, true), (std::vector<std::string>{"C:\\a\\b", "C:\\a\\c"}));
+}
+
+TEST(ApOpenDialog, TranslatorReachesTitleCaptionsFormNamesAndPlaces) {
+    TempDir dir;
+    std::string file = dir.MakeFile("Test.lng", "[Translations]\r\n"
+                                                "Box.OpenDialog.Title=Dateien\r\n"
+                                                "Box.OpenDialog.DlgItemsCaptions.OK=Zu\r\n"
+                                                "Box.OpenDialog.DlgItemsCaptions.LookIn=Suchen\r\n"
+                                                "Box.OpenDialog.CustDlgParams.PosParams.FormName=Other\r\n"
+                                                "Box.OpenDialog.PlacesBar.Places.1.PlaceDesc=Zweite\r\n");
+    tk::Form form(nullptr);
+    form.SetName("Box");
+    auto* dialog = tk::MakeComponent<TApOpenDialog>(&form, "OpenDialog");
+    dialog->SetTitle("Choose Files");
+    dialog->DlgItemsCaptions()->OK = "Add";
+    dialog->PlacesBar()->Places()->AddPlace();
+    dialog->PlacesBar()->Places()->AddPlace()->SetPlaceDesc("Second");
+    auto* translator = tk::MakeComponent<TvgTranslator>(&form, "Translator");
+    translator->SetLanguageFile(file);
+    translator->Translate();
+    EXPECT_EQ(dialog->Title(), "Dateien");
+    EXPECT_EQ(dialog->DlgItemsCaptions()->OK, "Zu");
+    EXPECT_EQ(dialog->DlgItemsCaptions()->LookIn, "Suchen");
+    EXPECT_EQ(dialog->CustDlgParams()->PosParams()->FormName(), "Other");
+    EXPECT_EQ(dialog->PlacesBar()->Places()->Items(1)->PlaceDesc(), "Zweite");
+    // OnIncludeFile is the filter's own event.
+    dialog->OnIncludeFile = [](tk::Persistent*, const std::string&, bool&) {};
+    EXPECT_TRUE(dialog->ExtFilter()->OnIncludeFile);
+}
