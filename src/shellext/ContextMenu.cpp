@@ -6,8 +6,6 @@
 #include "shellext/Volumes.h"
 #include "shellext/Worker.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstring>
 
