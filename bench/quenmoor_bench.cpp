@@ -1,5 +1,7 @@
 // Start-up, link creation and memory of Quenmoor, each as a ratio against
 // the bare Win32 equivalent. Run by hand under Wine (see README.md).
+#include "Clock.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -24,17 +26,6 @@ std::string ProductDir() {
     for (char& c : p)
         if (c == '/') c = '\\';
     return p + "\\";
-}
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
 struct Find {

@@ -7,10 +7,11 @@ values are dropped, and one pair of enclosing double or single quotes is
 removed from a value.  For a key that occurs twice the first one counts.
 
 Checks:
-  * English.lng holds every window text and message key the program uses;
-    its messages translate to themselves;
-  * every other language file has exactly the key set of English.lng in both
-    sections (no key missing, none extra);
+  * English.lng holds every window text and message key the program uses,
+    and every text of the Explorer extension ([Tessivar]); its messages and
+    extension texts translate to themselves;
+  * every other language file has exactly the key set of English.lng in
+    each section (no key missing, none extra);
   * no value is longer than 2047 characters (the reader cuts the rest);
   * English and German are Windows-1252, Russian is Windows-1251 and not UTF-8,
     and their texts use only their own letters (a file saved in another code
@@ -40,7 +41,7 @@ ALPHABETS = {
     "russian": "".join(map(chr, range(0x410, 0x450))) + "\u0401\u0451\u00ab\u00bb\u2013\u2014\u2116",
 }
 
-SECTIONS = ("translations", "messages")
+SECTIONS = ("translations", "messages", "tessivar")
 
 # Window texts the form descriptions set, and the font names.
 REQUIRED_TRANSLATIONS = """
@@ -107,6 +108,21 @@ REQUIRED_MESSAGES = [
     "The filename or extension is too long (206)",
     "The directory name is invalid (267)",
     "An attempt was made to create more links on a file than the file system supports (1142)",
+]
+
+# The Explorer extension's own texts: menu items, their help, the progress
+# dialog and the failure box.
+REQUIRED_TESSIVAR = [
+    "Create hard links here",
+    "Create hard link clone here",
+    "Create hard links with Quenmoor...",
+    "Links the dragged files into this folder",
+    "Recreates the dragged folders here and links every file in them",
+    "Opens Quenmoor with the selected files",
+    "Creating hard links",
+    "Cancelling...",
+    "These items could not be linked:",
+    "Further items not shown:",
 ]
 
 # Messages whose blanks at either end are part of what the user sees.
@@ -296,16 +312,20 @@ def check_english(eng):
         low = key.lower()
         if low.endswith(FORBIDDEN_TRANSLATION_SUFFIXES) and not low.endswith(ALLOWED_NAME_SUFFIX):
             eng.errors.append("[Translations] must not hold %s" % key)
-    for msg in REQUIRED_MESSAGES:
-        value = eng.get("messages", msg)
-        if value is None:
-            eng.errors.append("[Messages] lacks %r" % msg)
-        elif value != msg:
-            eng.errors.append("[Messages] %r translates to %r, not to itself" % (msg, value))
+    for sec, texts in (("messages", REQUIRED_MESSAGES), ("tessivar", REQUIRED_TESSIVAR)):
+        for text in texts:
+            value = eng.get(sec, text)
+            if value is None:
+                eng.errors.append("[%s] lacks %r" % (sec.capitalize(), text))
+            elif value != text:
+                eng.errors.append("[%s] %r translates to %r, not to itself" % (sec.capitalize(), text, value))
     wanted = {m.strip(" ").lower() for m in REQUIRED_MESSAGES}
     for low in eng.keys("messages") - wanted:
         eng.errors.append("[Messages] key %r is no text the program passes"
                           % eng.sections["messages"][low][0])
+    for low in eng.keys("tessivar") - {t.lower() for t in REQUIRED_TESSIVAR}:
+        eng.errors.append("[Tessivar] key %r is no text the extension uses"
+                          % eng.sections["tessivar"][low][0])
     known = {k.lower() for k in REQUIRED_TRANSLATIONS}
     for key, _, _ in eng.sections.get("translations", {}).values():
         low = key.lower()

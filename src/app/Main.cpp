@@ -124,6 +124,12 @@ void TMainForm::AboutButtonClick() { AboutForm->ShowModal(); }
 
 void TMainForm::ExitButtonClick() { tk::App->Terminate(); }
 
+void TMainForm::SelectExistingFile(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') DriveCombo->SetDrive(path[0]);
+    InputDirList->SetDirectory(path.substr(0, path.find_last_of("\\:") + 1));
+    InputFileList->SetFileName(path);
+}
+
 void TMainForm::ApplicationEventsShowHint(std::string& HintStr, bool& CanShow, tk::HintInfo& HintInfo) {
     HintInfo.HideTimeout = 99999;
     if (HintInfo.HintControl == InputFileList) {

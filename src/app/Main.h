@@ -42,6 +42,10 @@ public:
     void AboutButtonClick();
     void ExitButtonClick();
     void ApplicationEventsShowHint(std::string& HintStr, bool& CanShow, tk::HintInfo& HintInfo);
+
+    // Shows an existing file as if the user had walked to it: its volume,
+    // its folder and the file selected, its name in the link-name field.
+    void SelectExistingFile(const std::string& path);
 };
 
 extern TMainForm* MainForm;

@@ -2,4 +2,4 @@
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunQuenmoor(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunQuenmoor(GetCommandLineA()); }

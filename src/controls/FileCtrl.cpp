@@ -303,6 +303,18 @@ std::string TFileListBox::FileName() {
     return directory_ + (!directory_.empty() && directory_.back() == '\\' ? "" : "\\") + Items()->Get(i);
 }
 
+void TFileListBox::SetFileName(const std::string& path) {
+    size_t cut = path.find_last_of("\\:");
+    if (cut != std::string::npos) {
+        // The folder as the lists name it: a root keeps its backslash.
+        bool root = cut == 0 || path[cut] == ':' || path[cut - 1] == ':';
+        SetDirectory(path.substr(0, root ? cut + 1 : cut));
+    }
+    HandleNeeded();
+    SetItemIndex(Items()->IndexOf(path.substr(cut == std::string::npos ? 0 : cut + 1)));
+    Change();
+}
+
 void TFileListBox::ReadFileNames() {
     if (!HandleAllocated()) return;
     DWORD want = 0;

@@ -82,6 +82,9 @@ public:
     bool ShowGlyphs = false;
     // Full path of the selected file, empty when none is selected.
     std::string FileName();
+    // Selects a file of the list by its path (the list moves to its folder
+    // when the path has one); nothing is selected when it is not listed.
+    void SetFileName(const std::string& path);
     std::function<void()> OnChange;
 
     // Reads the names of the folder again.

@@ -1,6 +1,7 @@
 // Translator of a window's texts and messages from a language file.
 #pragma once
 
+#include "i18n/LanguageReader.h"
 #include "toolkit/Classes.h"
 
 #include <functional>
@@ -18,22 +19,6 @@ using TTranslatePropStringEvent =
     std::function<void(TvgCustomTranslator* Sender, tk::Persistent* Instance, const std::string& PropName,
                        const std::string& OldPropValue, std::string& NewPropValue)>;
 using TTranslatePropInstanceEvent = std::function<void(TvgCustomTranslator* Sender, tk::Persistent* Instance)>;
-
-// Longest value a lookup returns; the rest of a longer value is cut.
-constexpr size_t MaxLanguageValue = 2047;
-
-// Reads values of a profile file by section and key. The file is not held
-// open: every lookup asks the system afresh, so edits show at once.
-class TLanguageReader {
-public:
-    explicit TLanguageReader(std::string fileName) : fileName_(std::move(fileName)) {}
-    const std::string& FileName() const { return fileName_; }
-    // The value, or Default when the file, section or key is missing.
-    std::string ReadString(const std::string& Section, const std::string& Key, const std::string& Default) const;
-
-private:
-    std::string fileName_;
-};
 
 class TvgCustomTranslator : public tk::Component {
 public:

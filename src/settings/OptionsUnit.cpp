@@ -6,12 +6,12 @@
 #include "toolkit/Handles.h"
 
 TOptionsForm* OptionsForm = nullptr;
-const char* const SettingsKey = "Software\\Quenmoor";
 
 using tk::Make;
+using ShellIntegration::LanguageValue;
+using ShellIntegration::SettingsKey;
 
 namespace {
-const char* const LanguageValue = "Language";
 const char* const Question = " messages not found. Do you want to run the program in US English?";
 
 void StoreLanguage(const std::string& language) {

@@ -36,6 +36,3 @@ private:
 };
 
 extern TOptionsForm* OptionsForm;
-
-// Where the stored language lives under HKEY_LOCAL_MACHINE.
-extern const char* const SettingsKey;

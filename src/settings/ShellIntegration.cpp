@@ -4,65 +4,40 @@
 
 namespace ShellIntegration {
 
-const char* const ClassId = "{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}";
-
-namespace {
-const std::string ContextMenuKey = "\\*\\shellex\\ContextMenuHandlers\\Tessivar";
-const std::string FileDropKey = "\\*\\shellex\\DragDropHandlers\\Tessivar";
-const std::string FolderDropKey = "\\Directory\\shellex\\DragDropHandlers\\Tessivar";
-const std::string ClassKey = std::string("\\CLSID\\") + ClassId;
-const std::string ServerKey = ClassKey + "\\InProcServer32";
-
-// Each key on its own registry object, so a key that cannot be created
-// never leaves an earlier one open to receive its values.
-void OpenForWriting(TRegistry& reg, const std::string& key, const std::string& firstValue) {
-    reg.RootKey = HKEY_CLASSES_ROOT;
-    if (!reg.OpenKey(key, true))
-        throw ERegistryException(tk::Format("Failed to set data for '%s'", firstValue.c_str()));
-}
-}  // namespace
-
-const std::vector<std::string>& Keys() {
-    static const std::vector<std::string> keys{ContextMenuKey, FileDropKey, FolderDropKey, ClassKey, ServerKey};
-    return keys;
-}
-
 void Register(const std::string& ProgramFolder) {
-    for (const std::string& key : {ContextMenuKey, FileDropKey, FolderDropKey}) {
+    for (const Entry& entry : Entries) {
+        // Each key on its own registry object, so a key that cannot be
+        // created never leaves an earlier one open to receive its values.
         TRegistry reg;
-        OpenForWriting(reg, key, "");
-        reg.WriteString("", ClassId);
-    }
-    {
-        // The class key holds no value; its first write is the server's.
-        TRegistry reg;
-        OpenForWriting(reg, ClassKey, "");
-    }
-    {
-        TRegistry reg;
-        OpenForWriting(reg, ServerKey, "");
-        reg.WriteString("", ProgramFolder + "tessivar.dll");
-        reg.WriteString("ThreadingModel", "Apartment");
+        reg.RootKey = HKEY_CLASSES_ROOT;
+        if (!reg.OpenKey(entry.Key, true))
+            throw ERegistryException(
+                tk::Format("Failed to set data for '%s'", entry.ValueCount ? entry.Values[0].Name : ""));
+        for (int i = 0; i < entry.ValueCount; ++i) {
+            const Value& v = entry.Values[i];
+            reg.WriteString(v.Name, v.Data ? std::string(v.Data) : ProgramFolder + ServerFile);
+        }
     }
     TRegistry reg;
     reg.RootKey = HKEY_LOCAL_MACHINE;
-    if (!reg.KeyExists("Software\\Quenmoor")) {
-        reg.OpenKey("Software\\Quenmoor", true);
-        reg.WriteString("Language", "English");
+    if (!reg.KeyExists(SettingsKey)) {
+        reg.OpenKey(SettingsKey, true);
+        reg.WriteString(LanguageValue, "English");
     }
 }
 
 void Unregister() {
     TRegistry reg;
     reg.RootKey = HKEY_CLASSES_ROOT;
-    for (const std::string& key : {ContextMenuKey, FileDropKey, FolderDropKey, ClassKey}) reg.DeleteKey(key);
+    for (const Entry& entry : Entries)
+        if (entry.Removed) reg.DeleteKey(entry.Key);
 }
 
 bool IsRegistered() {
     TRegistry reg;
     reg.RootKey = HKEY_CLASSES_ROOT;
-    for (const std::string& key : Keys())
-        if (!reg.OpenKey(key, false)) return false;
+    for (const Entry& entry : Entries)
+        if (!reg.OpenKey(entry.Key, false)) return false;
     return true;
 }
 

@@ -1140,7 +1140,24 @@ Application::~Application() {
     CoUninitialize();
 }
 
+namespace {
+constexpr UINT kRunQueuedCalls = WM_APP + 1;
+}
+
+void Application::QueueCall(std::function<void()> call) {
+    queuedCalls_.push_back(std::move(call));
+    PostMessageA(handle_, kRunQueuedCalls, 0, 0);
+}
+
 LRESULT CALLBACK Application::AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kRunQueuedCalls && App && !App->queuedCalls_.empty()) {
+        std::function<void()> call = std::move(App->queuedCalls_.front());
+        App->queuedCalls_.erase(App->queuedCalls_.begin());
+        return Guarded<LRESULT>(0, [&] {
+            call();
+            return LRESULT{0};
+        });
+    }
     return DefWindowProcA(wnd, msg, wp, lp);
 }
 

@@ -355,6 +355,8 @@ public:
     int ExitCode() const { return exitCode_; }
     // Processes one message, waiting for it; false once the loop must end.
     bool HandleMessage();
+    // Runs a call from the event loop, after what is queued now.
+    void QueueCall(std::function<void()> call);
     void ProcessMessages();
 
     // Reports an error that a handler let through, in the standard box; an
@@ -387,6 +389,7 @@ private:
     std::string hintText_;
     bool terminated_ = false;
     int exitCode_ = 0;
+    std::vector<std::function<void()>> queuedCalls_;
     std::vector<ApplicationEvents*> events_;
 };
 

@@ -12,9 +12,9 @@ std::string WinePath(const std::string& unixPath) {
 
 std::string ProductDir() { return WinePath(QUENMOOR_PRODUCT_DIR); }
 
-Program::Program(const std::string& workDir, const std::string& exe) {
+Program::Program(const std::string& workDir, const std::string& exe, const std::string& arguments) {
     std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;
-    std::string cmd = "\"" + path + "\"";
+    std::string cmd = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))

@@ -17,8 +17,9 @@ std::string ProductDir();
 class Program {
 public:
     // Starts a program (of the product folder unless a full path) in a
-    // working folder.
-    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe");
+    // working folder, with arguments after its name.
+    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe",
+                     const std::string& arguments = "");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

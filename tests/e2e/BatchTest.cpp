@@ -48,3 +48,22 @@ TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
     EXPECT_TRUE(program.WaitForExit(15000, &code));
     EXPECT_EQ(code, 0u);
 }
+
+TEST(EndToEnd, SeveralFilesOnTheCommandLineOpenTheBatchWindowWithThem) {
+    TempDir dir;
+    std::string a = dir.MakeFile("a file.dat"), b = dir.MakeFile("b.dat");
+    Program program(dir.Path(), "ombrel.exe", "\"" + a + "\" \"" + (dir / "missing.dat") + "\" " + b);
+    HWND batch = program.WaitForWindow("Multi Hard Link");
+    ASSERT_NE(batch, nullptr);
+    HWND list = ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    PressButton(FindDescendant(batch, "Button", "Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(program.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}

@@ -36,9 +36,13 @@ void ExpectRefusal(const std::string& text) {
     ExpectExitCodeZero(program);
 }
 
+// The main window's file list and link-name field, where the form puts them.
+HWND FileList(HWND main) { return ChildAt(main, 24 + 20, 168 + 20); }
+HWND NameField(HWND main) { return ChildAt(main, 248 + 20, 280 + 10); }
+
 // Types a link name, presses Create and answers the Information box.
 std::vector<std::string> CreateLinkAs(Program& program, HWND main, const std::string& name) {
-    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    HWND field = NameField(main);
     TypeText(field, name);
     EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == name; })) << TextOf(field);
     PressButton(FindDescendant(main, "Button", "Create"));
@@ -58,8 +62,8 @@ TEST(EndToEnd, CreatesAHardLinkThroughTheMainWindowAndExits) {
     HWND main = program.WaitForWindow("Quenmoor");
     ASSERT_NE(main, nullptr);
     // Controls where the form puts them.
-    HWND files = ChildAt(main, 24 + 20, 168 + 20);
-    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    HWND files = FileList(main);
+    HWND field = NameField(main);
     ASSERT_EQ(ClassOf(files), "ListBox");
     ASSERT_EQ(ClassOf(field), "Edit");
     EXPECT_EQ(TextOf(field), "*.*");
@@ -98,7 +102,7 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
 
     // Double-click the subfolder, the last line of the folder list.
     HWND folders = ChildAt(main, 24 + 20, 48 + 20);
-    HWND files = ChildAt(main, 24 + 20, 168 + 20);
+    HWND files = FileList(main);
     LRESULT lines = SendMessageA(folders, LB_GETCOUNT, 0, 0);
     ASSERT_GE(lines, 2);
     LRESULT height = SendMessageA(folders, LB_GETITEMHEIGHT, 0, 0);
@@ -109,7 +113,7 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
 
     // The keyboard picks the file; its name fills the link-name field.
     PressKey(files, VK_DOWN);
-    HWND field = ChildAt(main, 248 + 20, 280 + 10);
+    HWND field = NameField(main);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == "deep.dat"; })) << TextOf(field);
     EXPECT_EQ(CreateLinkAs(program, main, "walked.dat"), std::vector<std::string>{"Hard Link Created"});
     // The output list stayed where it was: the link lies in the first folder.
@@ -125,6 +129,26 @@ TEST(EndToEnd, WalksToAFileWithMouseAndKeyboardAndLinksIt) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 
     PostMessageA(main, WM_CLOSE, 0, 0);
+    ExpectExitCodeZero(program);
+}
+
+TEST(EndToEnd, AFileOnTheCommandLineIsSelectedAndAMissingOneIgnored) {
+    TempDir dir;
+    dir.MakeDir("deep folder");
+    std::string source = dir.MakeFile("deep folder\\named file.dat", "named");
+    dir.MakeFile("other.dat");
+    Program program(dir.Path(), "ombrel.exe", "\"" + (dir / "no such file.dat") + "\" \"" + source + "\"");
+    HWND main = program.WaitForWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(TextOf(NameField(main)), "named file.dat");
+    EXPECT_EQ(SelectedItemOf(FileList(main)), "named file.dat");
+    EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{main});  // no box for the missing name
+    // The selection is the file itself: Create links it into the output folder, the working folder.
+    EXPECT_EQ(CreateLinkAs(program, main, "linked.dat"), std::vector<std::string>{"Hard Link Created"});
+    auto a = IdentityOf(source), b = IdentityOf(dir / "linked.dat");
+    ASSERT_TRUE(a.ok && b.ok);
+    EXPECT_EQ(a.index, b.index);
+    PressButton(FindDescendant(main, "Button", "Exit"));
     ExpectExitCodeZero(program);
 }
 

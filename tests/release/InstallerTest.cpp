@@ -140,8 +140,8 @@ bool PendingDeletion(const std::string& path) {
 }
 
 bool AnyIntegrationKey() {
-    for (const std::string& key : ShellIntegration::Keys())
-        if (RawKeyExists(HKEY_CLASSES_ROOT, key.substr(1))) return true;
+    for (const auto& entry : ShellIntegration::Entries)
+        if (RawKeyExists(HKEY_CLASSES_ROOT, std::string(entry.Key).substr(1))) return true;
     return false;
 }
 
@@ -214,7 +214,7 @@ TEST(Installer, RegistersTheExplorerExtensionAndRemovesIt) {
     const std::string dir = temp / "Quenmoor";
     ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
     EXPECT_TRUE(ShellIntegration::IsRegistered());
-    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, ShellIntegration::Keys().back().substr(1), ""), dir + "\\tessivar.dll");
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, std::string(std::end(ShellIntegration::Entries)[-1].Key).substr(1), ""), dir + "\\tessivar.dll");
 
     // As Explorer would, hold the extension while it is removed.
     HMODULE held = LoadLibraryA((dir + "\\tessivar.dll").c_str());

@@ -37,22 +37,34 @@ std::string TempDir::MakeDir(const std::string& name) {
     return p;
 }
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+std::wstring Wide(const std::string& s) {
+    std::wstring out(s.size(), L'\0');
+    out.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size())));
+    return out;
+}
+
+namespace {
+
+// Wide, so names the code page cannot hold go too.
+void RemoveTreeW(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(h, &fd));
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(child);
+            else DeleteFileW(child.c_str());
+        } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
+}  // namespace
+
+void RemoveTree(const std::string& path) { RemoveTreeW(Wide(path)); }
 
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
@@ -74,9 +86,11 @@ std::string WriteFile(const std::string& path, const std::string& content) {
     return path;
 }
 
-FileIdentity IdentityOf(const std::string& path) {
+FileIdentity IdentityOf(const std::string& path) { return IdentityOf(Wide(path)); }
+
+FileIdentity IdentityOf(const std::wstring& path) {
     FileIdentity id;
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return id;
     BY_HANDLE_FILE_INFORMATION info{};

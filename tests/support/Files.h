@@ -26,6 +26,8 @@ private:
 };
 
 void RemoveTree(const std::string& path);
+// A path in the system code page, widened.
+std::wstring Wide(const std::string& s);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string ReadFile(const std::string& path);
@@ -40,5 +42,6 @@ struct FileIdentity {
     DWORD links = 0;
 };
 FileIdentity IdentityOf(const std::string& path);
+FileIdentity IdentityOf(const std::wstring& path);
 
 }  // namespace testsupport

@@ -77,6 +77,17 @@ int TextWidth(HWND wnd) {
     return size.cx;
 }
 
+std::string SelectedItemOf(HWND list) {
+    LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    wchar_t wide[1024] = {};
+    // Wine carries a list's text to another process only in the wide form.
+    if (i < 0 || SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 1024) return {};
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char text[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
 std::vector<HWND> VisibleWindowsOf(DWORD pid) {
     std::vector<HWND> found;
     ForEachTopLevel([&](HWND w) {

@@ -21,6 +21,8 @@ HWND FindWideText(HWND parent, const std::wstring& text);
 std::vector<std::string> TextsOf(HWND parent, const std::string& className);
 // Width in pixels of a window's own text in the font it draws with.
 int TextWidth(HWND wnd);
+// The text of a list box's selected item, empty when none is selected.
+std::string SelectedItemOf(HWND list);
 std::vector<HWND> VisibleWindowsOf(DWORD pid);
 HWND VisibleWindowOf(DWORD pid, const std::string& caption);
 

@@ -1,0 +1,293 @@
+#include "shellext/ContextMenu.h"
+
+#include "settings/ShellIntegration.h"
+#include "shellext/Server.h"
+#include "shellext/Texts.h"
+#include "shellext/Volumes.h"
+#include "shellext/Worker.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessivar {
+
+namespace {
+enum { cmLinks, cmClone, cmQuenmoor };
+
+struct TCommandInfo {
+    const char* Verb;
+    const char* Caption;
+    const char* Help;
+};
+
+const TCommandInfo Commands[] = {
+    {"CreateHardLinks", "Create hard links here", "Links the dragged files into this folder"},
+    {"CreateHardLinkClone", "Create hard link clone here",
+     "Recreates the dragged folders here and links every file in them"},
+    {"CreateHardLinksWithQuenmoor", "Create hard links with Quenmoor...", "Opens Quenmoor with the selected files"},
+};
+
+// Gives the data back however reading ends.
+struct TMedium {
+    STGMEDIUM Data{};
+    ~TMedium() { ReleaseStgMedium(&Data); }
+};
+
+// The names walked once: DragQueryFile would walk the list from its start
+// for every name, which a drop of ten thousand files makes slow.
+std::vector<std::wstring> DroppedNames(IDataObject* data) {
+    std::vector<std::wstring> names;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    TMedium medium;
+    if (FAILED(data->GetData(&format, &medium.Data))) return names;
+    SIZE_T size = GlobalSize(medium.Data.hGlobal);
+    auto* drop = static_cast<const DROPFILES*>(GlobalLock(medium.Data.hGlobal));
+    if (!drop) return names;
+    if (size >= sizeof(DROPFILES) && drop->pFiles <= size) {
+        const char* at = reinterpret_cast<const char*>(drop) + drop->pFiles;
+        const char* end = reinterpret_cast<const char*>(drop) + size;
+        if (drop->fWide) {
+            for (auto* p = reinterpret_cast<const wchar_t*>(at);
+                 reinterpret_cast<const char*>(p + 1) <= end && *p;) {
+                size_t n = wcsnlen(p, (end - reinterpret_cast<const char*>(p)) / sizeof(wchar_t));
+                names.emplace_back(p, n);
+                p += n + 1;
+            }
+        } else {
+            for (const char* p = at; p < end && *p;) {
+                size_t n = strnlen(p, end - p);
+                names.push_back(Widen(std::string(p, n)));
+                p += n + 1;
+            }
+        }
+    }
+    GlobalUnlock(medium.Data.hGlobal);
+    return names;
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L'\\');
+    if (cut == std::wstring::npos) return path;
+    // A file at a drive's root keeps the backslash: "C:" alone would mean
+    // that drive's current folder.
+    return path.substr(0, cut == 2 && path[1] == L':' ? 3 : cut);
+}
+
+std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+// The program reads its command line in the system code page. A name the
+// code page cannot hold goes as its short name, which it can, when the
+// volume keeps one.
+std::wstring ForProgram(const std::wstring& path) {
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (!lossy) return path;
+    DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (!n) return path;
+    std::wstring shortPath(n, L'\0');
+    n = GetShortPathNameW(path.c_str(), shortPath.data(), n);
+    shortPath.resize(n);
+    return n ? shortPath : path;
+}
+
+template <class C>
+HRESULT CopyOut(const std::basic_string<C>& text, C* out, UINT size) {
+    size_t n = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(out, text.data(), n * sizeof(C));
+    out[n] = 0;
+    return S_OK;
+}
+}  // namespace
+
+bool IsTessivarClass(REFCLSID Id) {
+    CLSID ours;
+    return SUCCEEDED(CLSIDFromString(Widen(ShellIntegration::ClassId).c_str(), &ours)) && IsEqualCLSID(ours, Id);
+}
+
+// ---- TTessivarMenu ----
+
+STDMETHODIMP TTessivarMenu::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit))
+        return Hand(static_cast<IShellExtInit*>(this), ppv);
+    return Hand(IsEqualIID(riid, IID_IContextMenu) ? static_cast<IContextMenu*>(this) : nullptr, ppv);
+}
+
+STDMETHODIMP TTessivarMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY) {
+    return Guarded([&]() -> HRESULT {
+        // Explorer may initialise an object more than once.
+        dropCommands_.clear();
+        itemCommands_.clear();
+        sources_.clear();
+        target_.clear();
+        withFolder_ = pidlFolder != nullptr;
+        if (!pdtobj) return E_INVALIDARG;
+        bool allThere = true;
+        for (std::wstring& name : DroppedNames(pdtobj)) {
+            DWORD a = GetFileAttributesW(name.c_str());
+            if (a == INVALID_FILE_ATTRIBUTES) allThere = false;
+            else sources_.push_back({std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        }
+        if (std::any_of(sources_.begin(), sources_.end(), [](const TSource& s) { return !s.Folder; }))
+            itemCommands_.push_back(cmQuenmoor);
+        if (pidlFolder && allThere) dropCommands_ = DropCommands(pidlFolder);
+        commands_ = pidlFolder ? dropCommands_ : itemCommands_;
+        return S_OK;
+    });
+}
+
+std::vector<int> TTessivarMenu::DropCommands(PCIDLIST_ABSOLUTE folder) {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(folder, path)) return {};
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    TVolume target = VolumeOf(path);
+    if (!target.Known || !target.HardLinks) return {};
+    // Dropped files mostly share one folder: its volume is asked once.
+    std::wstring lastParent;
+    TVolume parentVolume;
+    bool files = false, folders = false;
+    for (const TSource& s : sources_) {
+        TVolume volume;
+        if (s.Folder) {
+            volume = VolumeOf(s.Path);
+        } else {
+            std::wstring parent = ParentOf(s.Path);
+            if (parent != lastParent) {
+                parentVolume = VolumeOf(parent);
+                lastParent = parent;
+            }
+            volume = parentVolume;
+        }
+        if (!volume.Known || volume.Serial != target.Serial) return {};
+        (s.Folder ? folders : files) = true;
+    }
+    target_ = path;
+    std::vector<int> commands;
+    if (files) commands.push_back(cmLinks);
+    if (folders) commands.push_back(cmClone);
+    return commands;
+}
+
+STDMETHODIMP TTessivarMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                             UINT uFlags) {
+    return Guarded([&]() -> HRESULT {
+        // None of the items is a default action.
+        if (uFlags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
+        // Some hosts hand a right-click the items' folder too; only an item
+        // menu says it may rename or is on an item.
+        if (withFolder_ && (uFlags & (CMF_ITEMMENU | CMF_CANRENAME))) commands_ = itemCommands_;
+        TTexts texts;
+        UINT added = 0;
+        for (size_t i = 0; i < commands_.size() && idCmdFirst + i <= idCmdLast; ++i) {
+            std::wstring caption = texts.Text(Commands[commands_[i]].Caption);
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+            item.fType = MFT_STRING;
+            item.wID = idCmdFirst + static_cast<UINT>(i);
+            item.dwTypeData = caption.data();
+            if (!InsertMenuItemW(hmenu, indexMenu + static_cast<UINT>(i), TRUE, &item)) break;
+            added = static_cast<UINT>(i) + 1;
+        }
+        return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, added);
+    });
+}
+
+int TTessivarMenu::CommandAt(const CMINVOKECOMMANDINFO& info) const {
+    auto byVerb = [&](auto same) {
+        for (size_t i = 0; i < commands_.size(); ++i)
+            if (same(Commands[commands_[i]].Verb)) return static_cast<int>(i);
+        return -1;
+    };
+    const auto& ex = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
+    if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE) && ex.lpVerbW &&
+        !IS_INTRESOURCE(ex.lpVerbW))
+        return byVerb([&](const char* verb) { return lstrcmpiW(Widen(verb).c_str(), ex.lpVerbW) == 0; });
+    if (IS_INTRESOURCE(info.lpVerb)) {
+        size_t offset = LOWORD(reinterpret_cast<UINT_PTR>(info.lpVerb));
+        return offset < commands_.size() ? static_cast<int>(offset) : -1;
+    }
+    return byVerb([&](const char* verb) { return lstrcmpiA(verb, info.lpVerb) == 0; });
+}
+
+STDMETHODIMP TTessivarMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
+    return Guarded([&]() -> HRESULT {
+        if (!pici || pici->cbSize < sizeof(CMINVOKECOMMANDINFO)) return E_INVALIDARG;
+        int index = CommandAt(*pici);
+        if (index < 0) return E_INVALIDARG;
+        bool showUi = !(pici->fMask & CMIC_MASK_FLAG_NO_UI);
+        switch (commands_[index]) {
+        case cmLinks: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Links, sources_, target_), showUi);
+        case cmClone: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Clone, sources_, target_), showUi);
+        default: return StartQuenmoor(pici->hwnd, showUi);
+        }
+    });
+}
+
+HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
+    std::wstring program = ModuleFolder() + L"ombrel.exe";
+    std::wstring commandLine = Quoted(program), folder;
+    for (const TSource& s : sources_) {
+        if (s.Folder) continue;
+        commandLine += L" " + Quoted(ForProgram(s.Path));
+        // The program's folder lists start in the current folder: the first file's.
+        if (folder.empty()) folder = ParentOf(s.Path);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+        DWORD code = GetLastError();
+        if (showUi) MessageBoxW(owner, TTexts().Sentence(code).c_str(), L"Quenmoor", MB_OK | MB_ICONERROR);
+        return HRESULT_FROM_WIN32(code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return S_OK;
+}
+
+STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
+    return Guarded([&]() -> HRESULT {
+        if (uType == GCS_VALIDATEA || uType == GCS_VALIDATEW) return idCmd < commands_.size() ? S_OK : S_FALSE;
+        if (idCmd >= commands_.size() || !pszName || cchMax == 0) return E_INVALIDARG;
+        const TCommandInfo& command = Commands[commands_[idCmd]];
+        auto* wide = reinterpret_cast<wchar_t*>(pszName);
+        switch (uType) {
+        case GCS_VERBA: return CopyOut(std::string(command.Verb), pszName, cchMax);
+        case GCS_VERBW: return CopyOut(Widen(command.Verb), wide, cchMax);
+        case GCS_HELPTEXTA: return CopyOut(Narrow(TTexts().Text(command.Help)), pszName, cchMax);
+        case GCS_HELPTEXTW: return CopyOut(TTexts().Text(command.Help), wide, cchMax);
+        default: return E_INVALIDARG;
+        }
+    });
+}
+
+// ---- TTessivarFactory ----
+
+STDMETHODIMP TTessivarFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory);
+    return Hand(known ? static_cast<IClassFactory*>(this) : nullptr, ppv);
+}
+
+STDMETHODIMP TTessivarFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) {
+    return Guarded([&]() -> HRESULT {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+        auto* menu = new TTessivarMenu;
+        HRESULT hr = menu->QueryInterface(riid, ppv);
+        menu->Release();
+        return hr;
+    });
+}
+
+STDMETHODIMP TTessivarFactory::LockServer(BOOL fLock) {
+    if (fLock) Lock();
+    else Unlock();
+    return S_OK;
+}
+
+}  // namespace tessivar

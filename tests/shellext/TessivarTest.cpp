@@ -1,0 +1,347 @@
+// tessivar.dll from the product folder, loaded and driven as Explorer drives
+// it: class factory, initialisation with dropped files, a real menu, commands
+// by offset and by verb, the job on its own thread, the server's counts and
+// its registration.
+#include "settings/ShellIntegration.h"
+#include "support/DropData.h"
+#include "support/Files.h"
+#include "support/RawRegistry.h"
+#include "support/Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace testsupport;
+using Texts = std::vector<std::wstring>;
+
+namespace {
+
+std::wstring ProductDir() {
+    std::wstring p = Wide("Z:" + std::string(QUENMOOR_PRODUCT_DIR));
+    for (wchar_t& c : p)
+        if (c == L'/') c = L'\\';
+    return p + L"\\";
+}
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using NoArgFn = HRESULT(STDAPICALLTYPE*)();
+
+class Tessivar : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        dll = LoadLibraryW((ProductDir() + L"tessivar.dll").c_str());
+        ASSERT_NE(dll, nullptr);
+        getClassObject = reinterpret_cast<GetClassObjectFn>(GetProcAddress(dll, "DllGetClassObject"));
+        canUnloadNow = reinterpret_cast<NoArgFn>(GetProcAddress(dll, "DllCanUnloadNow"));
+        registerServer = reinterpret_cast<NoArgFn>(GetProcAddress(dll, "DllRegisterServer"));
+        unregisterServer = reinterpret_cast<NoArgFn>(GetProcAddress(dll, "DllUnregisterServer"));
+        ASSERT_TRUE(getClassObject && canUnloadNow && registerServer && unregisterServer);
+    }
+    void SetUp() override { ASSERT_EQ(canUnloadNow(), S_OK); }
+
+    static CLSID ClassId() {
+        CLSID id{};
+        CLSIDFromString(Wide(ShellIntegration::ClassId).c_str(), &id);
+        return id;
+    }
+
+    // A menu object initialised with dropped paths and, for a drop, the
+    // target folder (none: a right-click on the paths).
+    static IContextMenu* MakeMenu(const Texts& paths, const std::wstring& target = L"") {
+        IClassFactory* factory = nullptr;
+        EXPECT_EQ(getClassObject(ClassId(), IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        if (!factory) return nullptr;
+        IShellExtInit* init = nullptr;
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+        factory->Release();
+        if (!init) return nullptr;
+        auto* data = new TDropData(paths);
+        PIDLIST_ABSOLUTE folder = target.empty() ? nullptr : ILCreateFromPathW(target.c_str());
+        EXPECT_EQ(init->Initialize(folder, data, nullptr), S_OK);
+        if (folder) ILFree(folder);
+        data->Release();
+        IContextMenu* menu = nullptr;
+        EXPECT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
+        init->Release();
+        return menu;
+    }
+
+    // The items the object adds to a real menu, by id from 100.
+    static Texts Items(IContextMenu* menu, UINT flags = CMF_NORMAL, UINT last = 199) {
+        HMENU popup = CreatePopupMenu();
+        AppendMenuW(popup, MF_STRING, 1, L"Copy here");
+        HRESULT hr = menu->QueryContextMenu(popup, 0, 100, last, flags);
+        Texts out;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            UINT id = GetMenuItemID(popup, i);
+            if (id == 1) continue;
+            wchar_t text[256] = {};
+            GetMenuStringW(popup, i, text, 256, MF_BYPOSITION);
+            EXPECT_EQ(id, 100u + out.size());
+            out.push_back(text);
+        }
+        EXPECT_EQ(HRESULT_CODE(hr), static_cast<int>(out.size()));
+        DestroyMenu(popup);
+        return out;
+    }
+
+    // Invokes a command, lets the object go and waits until the job's
+    // thread is done: the server unlocks only then.
+    static HRESULT Run(IContextMenu* menu, CMINVOKECOMMANDINFO* info) {
+        HRESULT hr = menu->InvokeCommand(info);
+        menu->Release();
+        EXPECT_TRUE(WaitUntil([] { return canUnloadNow() == S_OK; }, 30000));
+        return hr;
+    }
+    // Without a progress dialog unless asked: Wine takes two seconds to
+    // close one.
+    static HRESULT RunOffset(IContextMenu* menu, UINT offset, DWORD mask = CMIC_MASK_FLAG_NO_UI) {
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = mask;
+        info.lpVerb = MAKEINTRESOURCEA(offset);
+        info.nShow = SW_SHOWNORMAL;
+        return Run(menu, &info);
+    }
+
+    static inline HMODULE dll = nullptr;
+    static inline GetClassObjectFn getClassObject = nullptr;
+    static inline NoArgFn canUnloadNow = nullptr, registerServer = nullptr, unregisterServer = nullptr;
+
+    TempDir dir;
+};
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    auto x = IdentityOf(a), y = IdentityOf(b);
+    return x.ok && y.ok && x.index == y.index && x.volume == y.volume;
+}
+
+const wchar_t LinksHere[] = L"Create hard links here";
+const wchar_t CloneHere[] = L"Create hard link clone here";
+const wchar_t WithQuenmoor[] = L"Create hard links with Quenmoor...";
+
+}  // namespace
+
+TEST_F(Tessivar, MenusOfferOnlyWhatTheItemsAndTheTargetAllow) {
+    std::wstring file = Wide(dir.MakeFile("a.txt")), folder = Wide(dir.MakeDir("tree"));
+    std::wstring target = Wide(dir.MakeDir("target"));
+    std::wstring otherVolume = ProductDir();  // Z:, while the files lie on C:
+    struct Row {
+        const char* what;
+        Texts paths;
+        std::wstring target;
+        Texts items;
+    } rows[] = {
+        {"files", {file}, target, {LinksHere}},
+        {"a folder", {folder}, target, {CloneHere}},
+        {"both", {folder, file}, target, {LinksHere, CloneHere}},
+        {"target on another volume", {file, folder}, otherVolume, {}},
+        {"target a file", {folder}, file, {}},
+        {"a source gone", {file, Wide(dir / "gone.txt")}, target, {}},
+        {"right-click on files", {file, folder}, L"", {WithQuenmoor}},
+        {"right-click on a folder", {folder}, L"", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        IContextMenu* menu = MakeMenu(row.paths, row.target);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(Items(menu), row.items);
+        menu->Release();
+    }
+    // Sanity of the volume row: Wine gives C: and Z: serials of their own.
+    EXPECT_NE(IdentityOf(file).volume, IdentityOf(otherVolume).volume);
+
+    IContextMenu* menu = MakeMenu({folder, file}, target);
+    EXPECT_EQ(Items(menu, CMF_DEFAULTONLY), Texts{});
+    EXPECT_EQ(Items(menu, CMF_NORMAL, 100), Texts{LinksHere});  // room for one id only
+    menu->Release();
+    // A host that hands a right-click the items' folder as well.
+    menu = MakeMenu({folder, file}, Wide(dir.Path()));
+    EXPECT_EQ(Items(menu, CMF_ITEMMENU | CMF_CANRENAME), Texts{WithQuenmoor});
+    menu->Release();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(Tessivar, CommandStringsInAnsiAndUnicode) {
+    std::wstring target = Wide(dir.MakeDir("target"));
+    IContextMenu* menu = MakeMenu({Wide(dir.MakeDir("tree")), Wide(dir.MakeFile("a.txt"))}, target);
+    char ansi[64];
+    wchar_t wide[64];
+    auto ansiOf = [&](UINT id, UINT type, UINT size = 64) {
+        std::memset(ansi, 'x', sizeof ansi);
+        return menu->GetCommandString(id, type, nullptr, ansi, size) == S_OK ? std::string(ansi) : "(failed)";
+    };
+    auto wideOf = [&](UINT id, UINT type) {
+        return menu->GetCommandString(id, type, nullptr, reinterpret_cast<char*>(wide), 64) == S_OK
+                   ? std::wstring(wide) : L"(failed)";
+    };
+    EXPECT_EQ(ansiOf(0, GCS_VERBA), "CreateHardLinks");
+    EXPECT_EQ(wideOf(1, GCS_VERBW), L"CreateHardLinkClone");
+    EXPECT_EQ(ansiOf(0, GCS_HELPTEXTA), "Links the dragged files into this folder");
+    EXPECT_EQ(wideOf(1, GCS_HELPTEXTW), L"Recreates the dragged folders here and links every file in them");
+    EXPECT_EQ(ansiOf(0, GCS_VERBA, 6), "Creat");  // cut to the buffer, still terminated
+    EXPECT_EQ(menu->GetCommandString(1, GCS_VALIDATEW, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(menu->GetCommandString(2, GCS_VALIDATEA, nullptr, nullptr, 0), S_FALSE);
+    EXPECT_EQ(ansiOf(2, GCS_VERBA), "(failed)");  // no third item in this menu
+    CMINVOKECOMMANDINFO unknown{};
+    unknown.cbSize = sizeof unknown;
+    unknown.lpVerb = "NoSuchVerb";
+    EXPECT_EQ(menu->InvokeCommand(&unknown), E_INVALIDARG);
+    unknown.lpVerb = MAKEINTRESOURCEA(2);
+    EXPECT_EQ(menu->InvokeCommand(&unknown), E_INVALIDARG);
+    menu->Release();
+}
+
+TEST_F(Tessivar, LinksHereMakesRealLinksAndNeverReplaces) {
+    std::wstring target = Wide(dir.MakeDir("target"));
+    std::wstring a = Wide(dir.MakeFile("a.txt", "new")), b = Wide(dir.MakeFile("b.dat"));
+    // A name the ANSI code page cannot hold.
+    std::wstring unicode = Wide(dir.Path()) + L"\\\u65E5\u672C\u8A9E.txt";
+    HANDLE h = CreateFileW(unicode.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    std::string taken = WriteFile(dir / "target\\a.txt", "taken");
+
+    IContextMenu* menu = MakeMenu({a, b, unicode}, target);
+    ASSERT_EQ(Items(menu), Texts{LinksHere});
+    EXPECT_EQ(RunOffset(menu, 0), S_OK);
+    EXPECT_EQ(ReadFile(taken), "taken");
+    EXPECT_TRUE(SameFile(a, target + L"\\a (2).txt"));
+    EXPECT_TRUE(SameFile(b, target + L"\\b.dat"));
+    EXPECT_TRUE(SameFile(unicode, target + L"\\\u65E5\u672C\u8A9E.txt"));
+    EXPECT_EQ(IdentityOf(b).links, 2u);
+
+    // By verb, ANSI then Unicode: each run takes the next free number.
+    CMINVOKECOMMANDINFOEX byVerb{};
+    byVerb.cbSize = sizeof byVerb;
+    byVerb.fMask = CMIC_MASK_FLAG_NO_UI;
+    byVerb.lpVerb = "createhardlinks";
+    EXPECT_EQ(Run(MakeMenu({a, b}, target), reinterpret_cast<CMINVOKECOMMANDINFO*>(&byVerb)), S_OK);
+    byVerb.fMask = CMIC_MASK_FLAG_NO_UI | CMIC_MASK_UNICODE;
+    byVerb.lpVerbW = L"CreateHardLinks";
+    EXPECT_EQ(Run(MakeMenu({a}, target), reinterpret_cast<CMINVOKECOMMANDINFO*>(&byVerb)), S_OK);
+    EXPECT_TRUE(SameFile(a, target + L"\\a (3).txt"));
+    EXPECT_TRUE(SameFile(a, target + L"\\a (4).txt"));
+    EXPECT_TRUE(SameFile(b, target + L"\\b (2).dat"));
+    EXPECT_EQ(IdentityOf(a).links, 4u);
+}
+
+TEST_F(Tessivar, CloneRecreatesTheTreeAndMergesWithoutReplacing) {
+    dir.MakeDir("src");
+    dir.MakeDir("src\\sub");
+    dir.MakeDir("src\\sub\\empty");
+    std::wstring x = Wide(dir.MakeFile("src\\x.txt")), y = Wide(dir.MakeFile("src\\sub\\y.txt"));
+    std::wstring loose = Wide(dir.MakeFile("loose.txt"));
+    std::wstring target = Wide(dir.MakeDir("target"));
+    dir.MakeDir("target\\src");
+    std::string taken = WriteFile(dir / "target\\src\\x.txt", "taken");
+
+    IContextMenu* menu = MakeMenu({Wide(dir / "src"), loose}, target);
+    ASSERT_EQ(Items(menu), (Texts{LinksHere, CloneHere}));
+    EXPECT_EQ(RunOffset(menu, 1), S_OK);
+    EXPECT_EQ(ReadFile(taken), "taken");
+    EXPECT_TRUE(SameFile(x, target + L"\\src\\x (2).txt"));
+    EXPECT_TRUE(SameFile(y, target + L"\\src\\sub\\y.txt"));
+    EXPECT_TRUE(DirExists(dir / "target\\src\\sub\\empty"));
+    EXPECT_TRUE(SameFile(loose, target + L"\\loose.txt"));
+
+    // Onto its own parent the tree goes beside itself, not into itself.
+    EXPECT_EQ(RunOffset(MakeMenu({Wide(dir / "src")}, Wide(dir.Path())), 0), S_OK);
+    EXPECT_TRUE(SameFile(y, Wide(dir / "src (2)\\sub\\y.txt")));
+    EXPECT_FALSE(FileExists(dir / "src\\x (2).txt"));
+}
+
+TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
+    ScopedRegValue german(HKEY_LOCAL_MACHINE, ShellIntegration::SettingsKey, "Language", "German");
+    std::wstring target = Wide(dir.MakeDir("target"));
+    std::string gone = dir.MakeFile("gone.txt");
+    IContextMenu* menu = MakeMenu({Wide(gone), Wide(dir.MakeFile("kept.txt"))}, target);
+    DeleteFileA(gone.c_str());
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);  // offset 0
+    menu->Release();
+
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = VisibleWindowOf(GetCurrentProcessId(), "Quenmoor");
+        return box && FindDescendant(box, "Button", "OK");
+    }, 30000));
+    EXPECT_EQ(canUnloadNow(), S_FALSE);  // the job holds the server until its box is answered
+    std::vector<std::string> lines = TextsOf(box, "Static");
+    PostMessageA(FindDescendant(box, "Button", "OK"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([] { return canUnloadNow() == S_OK; }));
+
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "Diese Elemente konnten nicht verkn\xFCpft werden:\n\n" + gone +
+                            ": Das System kann die angegebene Datei nicht finden (2)");
+    EXPECT_TRUE(FileExists(dir / "target\\kept.txt"));
+}
+
+TEST_F(Tessivar, ServerCountsObjectsAndRegistersTheOptionsWindowsKeys) {
+    IClassFactory* factory = nullptr;
+    CLSID other = IID_IUnknown;
+    EXPECT_EQ(getClassObject(other, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(getClassObject(ClassId(), IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&object)), S_OK);
+    factory->LockServer(TRUE);
+    factory->Release();
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    object->Release();
+    EXPECT_EQ(canUnloadNow(), S_FALSE);  // still locked
+    ASSERT_EQ(getClassObject(ClassId(), IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    factory->LockServer(FALSE);
+    factory->Release();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+
+    ShellIntegration::Unregister();
+    ASSERT_EQ(registerServer(), S_OK);
+    EXPECT_TRUE(ShellIntegration::IsRegistered());
+    std::string server = "CLSID\\" + std::string(ShellIntegration::ClassId) + "\\InProcServer32";
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(dll, path, MAX_PATH);
+    EXPECT_EQ(Wide(RawValue(HKEY_CLASSES_ROOT, server, "")), path);
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, server, "ThreadingModel"), "Apartment");
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Tessivar", ""), ShellIntegration::ClassId);
+    ASSERT_EQ(unregisterServer(), S_OK);
+    EXPECT_FALSE(ShellIntegration::IsRegistered());
+    for (const auto& entry : ShellIntegration::Entries) EXPECT_FALSE(RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1));
+    EXPECT_TRUE(RawKeyExists(HKEY_CLASSES_ROOT, "Directory\\shellex\\DragDropHandlers"));
+    EXPECT_EQ(unregisterServer(), S_OK);  // nothing left to remove is no error
+}
+
+TEST_F(Tessivar, RightClickStartsQuenmoorWithTheFileSelected) {
+    dir.MakeDir("some folder");
+    std::string file = dir.MakeFile("some folder\\picked file.dat");
+    IContextMenu* menu = MakeMenu({Wide(file)});
+    ASSERT_EQ(Items(menu), Texts{WithQuenmoor});
+    EXPECT_EQ(RunOffset(menu, 0), S_OK);
+
+    // The program's main window, in a process of its own.
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, "Quenmoor")) != nullptr;) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid != GetCurrentProcessId() && IsWindowVisible(w)) main = w;
+        }
+        return main != nullptr;
+    }, 20000));
+    HWND files = ChildWindowFromPoint(main, POINT{24 + 20, 168 + 20});
+    HWND field = ChildWindowFromPoint(main, POINT{248 + 20, 280 + 10});
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == "picked file.dat"; })) << TextOf(field);
+    EXPECT_EQ(SelectedItemOf(files), "picked file.dat");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process) {
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+}
