@@ -56,6 +56,16 @@ std::unordered_map<HWND, Link>& Links() {
 
 TCursor g_screenCursor = crDefault;
 
+MouseButton ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return MouseButton::Left;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return MouseButton::Right;
+    default: return MouseButton::Middle;
+    }
+}
+
+bool IsDoubleClick(UINT msg) { return msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK; }
+
 ShiftState MouseShift(WPARAM wp) {
     ShiftState s = 0;
     if (wp & MK_SHIFT) s |= ssShift;
@@ -548,10 +558,8 @@ bool Control::RouteMouseToGraphic(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
-        MouseButton b = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? MouseButton::Left
-                        : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? MouseButton::Right
-                                                                             : MouseButton::Middle;
-        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) shift |= ssDouble;
+        MouseButton b = ButtonOf(msg);
+        if (IsDoubleClick(msg)) shift |= ssDouble;
         mouseCapture_ = target;
         SetCapture(handle_);
         target->MouseDown(b, shift, x, y);
@@ -561,7 +569,7 @@ bool Control::RouteMouseToGraphic(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-        MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : msg == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle;
+        MouseButton b = ButtonOf(msg);
         bool captured = mouseCapture_ == target;
         mouseCapture_ = nullptr;
         if (GetCapture() == handle_) ReleaseCapture();
@@ -600,20 +608,15 @@ bool Control::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
         if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
-        MouseButton b = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? MouseButton::Left
-                        : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? MouseButton::Right
-                                                                             : MouseButton::Middle;
-        ShiftState shift = MouseShift(wp);
-        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) shift |= ssDouble;
-        MouseDown(b, shift, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        ShiftState shift = MouseShift(wp) | (IsDoubleClick(msg) ? ssDouble : 0);
+        MouseDown(ButtonOf(msg), shift, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return false;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
         if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
-        MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : msg == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle;
-        MouseUp(b, MouseShift(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        MouseUp(ButtonOf(msg), MouseShift(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return false;
     }
     case WM_MOUSELEAVE:
