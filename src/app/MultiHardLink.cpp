@@ -206,8 +206,10 @@ void TMultiHardLinkForm::GoButtonClick() {
         std::string target = folder + "\\" + NamePart(entry);
         std::string aside;
         bool linked = false;
-        if (DWORD attrs = GetFileAttributesA(target.c_str());
-            replace && attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        // Only a replacing run asks about the target: each query costs as
+        // much as the link itself.
+        if (DWORD attrs = replace ? GetFileAttributesA(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+            attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
             // A read-only file could be renamed but not deleted: it stays,
             // as a deletion of it would fail.
             DWORD code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0;
