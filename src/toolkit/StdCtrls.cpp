@@ -513,9 +513,12 @@ void ComboBox::CreateParamsFor(CreateParams& p) {
 }
 
 void ComboBox::InitWnd() {
-    // The window's height covers the drop-down part as well.
-    int dropHeight = Height() + DropDownCount * std::max(itemHeight_, 13) + 2;
-    SetWindowPos(Handle(), nullptr, 0, 0, Width(), dropHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window's height covers the drop-down part as well; a simple combo
+    // box shows its list within its own height.
+    if (Style != ComboStyle::Simple) {
+        int dropHeight = Height() + DropDownCount * std::max(itemHeight_, 13) + 2;
+        SetWindowPos(Handle(), nullptr, 0, 0, Width(), dropHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     items_->Mirror();
     if (itemIndex_ >= 0) SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     else if (Style == ComboStyle::DropDown || Style == ComboStyle::Simple) SetWindowTextA(Handle(), text_.c_str());

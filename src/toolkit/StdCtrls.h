@@ -15,6 +15,8 @@ public:
     // Fits the label to its text, so a font or translation never cuts it.
     bool AutoSize = true;
     bool WordWrap = false;
+    // Alt and the caption's marked letter focus this control.
+    Control* FocusControl = nullptr;
     void SetText(const std::string& v) override;
 
 protected:
