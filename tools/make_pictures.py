@@ -495,20 +495,7 @@ SHOWICONS = [
     ".................",
 ]
 
-BROWSELIB = [
-    "................",
-    "................",
-    ".kkkk...........",
-    "kwyyyk..........",
-    "kyyyyykkkkkkk...",
-    "kyyyyyyyyyyyyk..",
-    "kyyykkkkkkkkkkkk",
-    "kyyykyyyyyyyyyk.",
-    "kyykwyyyyyyyyyk.",
-    "kyykwyyyyyyyyk..",
-    "kykwyyyyyyyyyk..",
-    "kykwyyyyyyyyk...",
-    "kkkkkkkkkkkkk...",
+BROWSELIB = OPENFOLDER[:13] + [
     "................",
     "...kk..kk..kk...",
     "................",

@@ -57,6 +57,7 @@ TApAddPlaceFrm::TApAddPlaceFrm(tk::Component* owner) : tk::Form(owner) {
     title->SetBold(true);
     title->SetColor(tk::clBlack);
     Panel1->BevelInner = tk::BevelCut::Lowered;
+    Bevel1->Shape = tk::BevelShape::TopLine;
     Image1->Picture()->SetHandle(tk::LoadResBitmap("ADDPLACEPICTURE").release());
     for (const char* type : kTargetTypes) cbTargetType->Items()->Add(type);
     cbTargetType->Style = tk::ComboStyle::DropDownList;

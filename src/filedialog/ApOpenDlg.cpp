@@ -762,7 +762,7 @@ void TApCustomOpenDialog::ExtensionFilter(HWND list, const std::string& folderPa
         // An item the shell cannot name is left alone.
         if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item.lParam), path)) continue;
         std::string name = path;
-        name = name.substr(name.find_last_of("\\:") + 1);
+        name = tk::ExtractFileName(name);
         if (name.empty()) continue;
         const std::string full = folder + "\\" + name;
         bool remove = false;

@@ -141,16 +141,7 @@ void ToolBar::Arrange() {
     arranging_ = true;
     const HWND h = Handle();
     const int n = ButtonCount();
-    const int perRow = std::max(1, Width() / std::max(1, buttonWidth_));
-    for (int i = 0; i < n; ++i) {
-        auto state = static_cast<WORD>(SendMessageA(h, TB_GETSTATE, static_cast<WPARAM>(buttons_[static_cast<size_t>(i)]->Id()), 0));
-        const bool wrap = (i + 1) % perRow == 0 && i + 1 < n;
-        state = static_cast<WORD>(wrap ? state | TBSTATE_WRAP : state & ~TBSTATE_WRAP);
-        SendMessageA(h, TB_SETSTATE, static_cast<WPARAM>(buttons_[static_cast<size_t>(i)]->Id()), MAKELPARAM(state, 0));
-    }
-    // Lays the buttons out again here and there alike (Wine's TB_AUTOSIZE
-    // leaves a toolbar that sizes itself as it is).
-    SendMessageA(h, TB_SETINDENT, 0, 0);
+    // The toolbar wraps the buttons to its width.
     SendMessageA(h, TB_AUTOSIZE, 0, 0);
     if (n > 0) {
         // Some systems make a button no smaller than its picture and padding,

@@ -8,22 +8,17 @@ const ClassInfo& Bevel::StaticClass() {
 }
 
 void Bevel::Paint(HDC dc) {
-    RECT r{0, 0, Width(), Height()};
     const bool lowered = Style != BevelCut::Raised;
-    // A lowered line is a shadow over a highlight, a raised one the reverse.
-    const UINT line = lowered ? EDGE_ETCHED : EDGE_BUMP;
-    switch (Shape) {
-    case BevelShape::Box:
+    if (Shape == BevelShape::Box) {
+        RECT r{0, 0, Width(), Height()};
         DrawEdge(dc, &r, lowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-        break;
-    case BevelShape::TopLine:
-        DrawEdge(dc, &r, line, BF_TOP);
-        break;
-    case BevelShape::BottomLine:
-        r.top = r.bottom - 2;
-        DrawEdge(dc, &r, line, BF_TOP);
-        break;
+        return;
     }
+    // A lowered line is a shadow over a highlight, a raised one the reverse.
+    const int y = Shape == BevelShape::TopLine ? 0 : Height() - 2;
+    RECT upper{0, y, Width(), y + 1}, lower{0, y + 1, Width(), y + 2};
+    FillRect(dc, &upper, GetSysColorBrush(lowered ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT));
+    FillRect(dc, &lower, GetSysColorBrush(lowered ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
 }
 
 }  // namespace tk
