@@ -121,6 +121,12 @@ TEST_F(PlacesBar, ShowsItsPlacesNavigatesEveryKindAndPressesTheCurrentFolder) {
               Visit(2, dir.Path()), Check([&] { nameField = TextOf(dialog.FileNameField()); }),
               Visit(3, dir.Path()), Visit(4, dir / "alpha"), Visit(5, documents),
               Check([&] { pressed.push_back(PressedButton(bar)); }), Visit(6, desktop),
+              Check([&] { pressed.push_back(PressedButton(bar)); }),
+              // A folder that is no place: no button stays pressed.
+              [&] {
+                  dialog.NavigateTo(dir.MakeDir("beta"));
+                  return tk::SameText(dialog.CurrentFolderPath(), dir / "beta");
+              },
               Check([&] { pressed.push_back(PressedButton(bar)); }), Close()});
     dialog.Execute();
     EXPECT_EQ((std::vector<LONG>{bounds.left, bounds.top, bounds.right - bounds.left}), (std::vector<LONG>{4, 33, 87}));
@@ -132,7 +138,7 @@ TEST_F(PlacesBar, ShowsItsPlacesNavigatesEveryKindAndPressesTheCurrentFolder) {
                                      buttons[0].top + 49 * LONG(i + 1)}));
     EXPECT_EQ(scroll, PGF_NORMAL);
     EXPECT_EQ(nameField, "note.txt");
-    EXPECT_EQ(pressed, (std::vector<int>{0, 1, 5, 6}));
+    EXPECT_EQ(pressed, (std::vector<int>{0, 1, 5, 6, -1}));
     EXPECT_TRUE(boxes.Boxes.empty());
 }
 
