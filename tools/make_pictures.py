@@ -620,20 +620,6 @@ def quantise(rows):
     return palette, out
 
 
-def bmp8(width, height, palette, rows):
-    stride = ((width * 8 + 31) // 32) * 4
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray(row)
-        line.extend(b"\0" * (stride - len(line)))
-        pixels += line
-    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
-    offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 0, 0, 256, 0)
-    head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    return head + info + table + bytes(pixels)
-
-
 def place_picture():
     return quantise(render(97, 233, place_picture_paint(), (0, 0, 0)))
 
@@ -894,9 +880,23 @@ def bmp4(width, height, grid, background):
             line.append((a << 4) | b)
         line.extend(b"\0" * (stride - len(line)))
         pixels += line
-    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    return indexed_bmp(width, height, 4, PALETTE, pixels)
+
+
+def bmp8(width, height, palette, rows):
+    """256 colours: one palette index per pixel."""
+    stride = ((width * 8 + 31) // 32) * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        pixels += bytes(row) + b"\0" * (stride - len(row))
+    return indexed_bmp(width, height, 8, palette, pixels)
+
+
+def indexed_bmp(width, height, bits, palette, pixels):
+    """BITMAPFILEHEADER + BITMAPINFOHEADER + colour table + the rows given."""
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
     offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(pixels), 0, 0, 16, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(pixels), 0, 0, len(palette), 0)
     head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     return head + info + table + bytes(pixels)
 
