@@ -11,8 +11,8 @@ The 16-colour pictures are character grids, one character per pixel:
     d grey     r red      l lime     y yellow
     b blue     f fuchsia  c aqua     w white
 
-and "." for the picture's background: teal, or fuchsia for the browse
-button. The lists and buttons that show these pictures treat the colour of
+and "." for the picture's background: teal, or fuchsia for the buttons'
+pictures. The lists and buttons that show these pictures treat the colour of
 the bottom-left pixel as transparent, so "." must be that pixel and its
 colour must not be drawn anywhere else; build() checks both.
 Sprites (parts laid over a picture) use "." for "leave what is below".
@@ -467,6 +467,163 @@ FEDITBMP = [
 ]
 
 
+# ---------------------------------------------------------------------------
+# The add-place window's two speed buttons, on fuchsia: show the library's
+# icons (17 x 20: a sheet of pictures under a green arrow) and browse for a
+# library (16 x 16: an open folder with three dots).
+
+SHOWICONS = [
+    ".................",
+    "......ggggg......",
+    "......glllg......",
+    "......glllg......",
+    "......glllg......",
+    "...ggggllllgggg..",
+    "....gllllllllg...",
+    ".....glllllllg...",
+    "......gllllg.....",
+    ".......gllg......",
+    "........gg.......",
+    "kkkkkkkkkkkkkkkk.",
+    "kwwwwwwwwwwwwwwk.",
+    "kwbbbwyyywrrrwwk.",
+    "kwbbbwyyywrrrwwk.",
+    "kwbbbwyyywrrrwwk.",
+    "kwwwwwwwwwwwwwwk.",
+    "kwtttwsssdwgggwk.",
+    "kkkkkkkkkkkkkkkk.",
+    ".................",
+]
+
+BROWSELIB = OPENFOLDER[:13] + [
+    "................",
+    "...kk..kk..kk...",
+    "................",
+]
+
+
+# ---------------------------------------------------------------------------
+# The add-place window's picture, 97 x 233 in 256 colours: a column of place
+# buttons (a folder, a computer, a page, a star) on a blue night sky.
+
+def round_rect_sd(x, y, x0, y0, x1, y1, r):
+    cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
+    hx, hy = (x1 - x0) / 2 - r, (y1 - y0) / 2 - r
+    qx, qy = abs(x - cx) - hx, abs(y - cy) - hy
+    return math.hypot(max(qx, 0), max(qy, 0)) + min(max(qx, qy), 0) - r
+
+
+def star_sd(x, y, cx, cy, outer, inner):
+    """Signed distance to a five-pointed star, roughly: inside when the radius
+    is below the star's outline at that angle."""
+    a = math.atan2(y - cy, x - cx) + math.pi / 2
+    seg = (a % (2 * math.pi / 5)) / (2 * math.pi / 5)
+    t = abs(seg - 0.5) * 2  # 1 at a point, 0 between two
+    edge = inner + (outer - inner) * t ** 1.6
+    return math.hypot(x - cx, y - cy) - edge
+
+
+def place_picture_paint():
+    sky_top, sky_bottom = (0x0E, 0x1E, 0x4E), (0x22, 0x76, 0xA8)
+    column = (0xA8, 0xC8, 0xE8)
+    buttons = [52, 98, 144, 190]
+
+    def icon(x, y, i, cy):
+        """Colour of the button's picture at (x, y), or None."""
+        if i == 0:  # folder
+            if round_rect_sd(x, y, 32, cy - 9, 46, cy - 3, 2) < 0:
+                return (0xC8, 0x98, 0x10)
+            d = round_rect_sd(x, y, 30, cy - 6, 66, cy + 13, 2)
+            if d < 0:
+                return (0x80, 0x60, 0x00) if d > -1.2 else mix((0xFF, 0xE0, 0x50), (0xE8, 0xB0, 0x20), (y - cy + 6) / 19)
+        elif i == 1:  # computer
+            d = round_rect_sd(x, y, 30, cy - 12, 66, cy + 8, 2)
+            if d < 0:
+                if d > -1.2:
+                    return (0x30, 0x30, 0x38)
+                if round_rect_sd(x, y, 33, cy - 9, 63, cy + 5, 1) < 0:
+                    return mix((0x40, 0xA0, 0xFF), (0x10, 0x40, 0xA0), (y - cy + 9) / 14)
+                return (0xD0, 0xD0, 0xD8)
+            if round_rect_sd(x, y, 44, cy + 8, 52, cy + 12, 0) < 0:
+                return (0x90, 0x90, 0x98)
+            if round_rect_sd(x, y, 36, cy + 12, 60, cy + 15, 1) < 0:
+                return (0xB0, 0xB0, 0xB8)
+        elif i == 2:  # page
+            lx, ly = x - 36, y - (cy - 14)
+            d = max(-lx, lx - 24, -ly, ly - 28, (lx - 16 - ly) / math.sqrt(2))
+            if d < 0:
+                if d > -1.2:
+                    return (0x40, 0x40, 0x48)
+                if lx > 16 and ly < 8:
+                    return (0xC8, 0xC8, 0xD0)
+                row = (ly - 8) / 4
+                if 0 <= row < 4 and row - math.floor(row) < 0.4 and 4 <= lx <= (20 if math.floor(row) < 3 else 13):
+                    return (0x80, 0x80, 0x90)
+                return (0xFF, 0xFF, 0xFF)
+        else:  # star
+            d = star_sd(x, y, 48, cy + 1, 16, 7)
+            if d < 0:
+                return (0x90, 0x60, 0x00) if d > -1.2 else mix((0xFF, 0xF0, 0x80), (0xF0, 0xB0, 0x10), (y - cy + 15) / 30)
+        return None
+
+    def paint(x, y):
+        c = mix(sky_top, sky_bottom, y / 233)
+        # a few faint stars in the sky
+        for sx, sy in ((10, 14), (86, 30), (8, 120), (90, 160), (12, 222), (84, 212), (52, 9)):
+            if math.hypot(x - sx, y - sy) < 0.9:
+                c = mix(c, (0xFF, 0xFF, 0xFF), 0.8)
+        # the column, a little lighter than the sky, with a bright rim
+        d = round_rect_sd(x, y, 20, 22, 77, 214, 7)
+        if d < 0:
+            c = mix(c, column, 0.18 if d < -1.0 else 0.55)
+        for i, cy in enumerate(buttons):
+            # the first button is pressed: a sunken frame round it
+            if i == 0:
+                bd = round_rect_sd(x, y, 25, cy - 21, 72, cy + 22, 3)
+                if -1.0 < bd < 0:
+                    c = (0x06, 0x10, 0x30) if (x < 26.5 or y < cy - 19.5) else mix(c, (0xFF, 0xFF, 0xFF), 0.6)
+            shadow = icon(x - 2, y - 2, i, cy)
+            if shadow is not None:
+                c = mix(c, (0x00, 0x00, 0x10), 0.45)
+            ic = icon(x, y, i, cy)
+            if ic is not None:
+                c = ic
+        return tuple(c) + (1.0,)
+
+    return paint
+
+
+def quantise(rows):
+    """To a fixed palette of 256 colours (6 x 7 x 6 levels and grey), with a
+    4 x 4 ordered dither so the sky's gradient does not band."""
+    levels = [(6, 0), (7, 1), (6, 2)]
+    palette = []
+    for r in range(6):
+        for g in range(7):
+            for b in range(6):
+                palette.append((round(r * 255 / 5), round(g * 255 / 6), round(b * 255 / 5)))
+    while len(palette) < 256:
+        v = round((len(palette) - 252 + 1) * 255 / 5)
+        palette.append((v, v, v))
+    bayer = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
+    out = []
+    for y, row in enumerate(rows):
+        line = []
+        for x, (r, g, b, _) in enumerate(row):
+            t = (bayer[y % 4][x % 4] + 0.5) / 16 - 0.5
+            idx = []
+            for v, (n, _) in zip((r, g, b), levels):
+                step = 255 / (n - 1)
+                idx.append(max(0, min(n - 1, round(v / step + t))))
+            line.append((idx[0] * 7 + idx[1]) * 6 + idx[2])
+        out.append(line)
+    return palette, out
+
+
+def place_picture():
+    return quantise(render(97, 233, place_picture_paint(), (0, 0, 0)))
+
+
 def small_pictures():
     return {
         "OPENFOLDER": OPENFOLDER,
@@ -723,9 +880,23 @@ def bmp4(width, height, grid, background):
             line.append((a << 4) | b)
         line.extend(b"\0" * (stride - len(line)))
         pixels += line
-    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    return indexed_bmp(width, height, 4, PALETTE, pixels)
+
+
+def bmp8(width, height, palette, rows):
+    """256 colours: one palette index per pixel."""
+    stride = ((width * 8 + 31) // 32) * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        pixels += bytes(row) + b"\0" * (stride - len(row))
+    return indexed_bmp(width, height, 8, palette, pixels)
+
+
+def indexed_bmp(width, height, bits, palette, pixels):
+    """BITMAPFILEHEADER + BITMAPINFOHEADER + colour table + the rows given."""
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
     offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(pixels), 0, 0, 16, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(pixels), 0, 0, len(palette), 0)
     head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     return head + info + table + bytes(pixels)
 
@@ -798,10 +969,13 @@ def build():
     for name, grid in small_pictures().items():
         bitmaps.append((name, grid, 16, 15, TEAL))
     bitmaps.append(("FEDITBMP", FEDITBMP, 14, 12, FUCHSIA))
+    bitmaps.append(("SHOWICONS", SHOWICONS, 17, 20, FUCHSIA))
+    bitmaps.append(("BROWSELIB", BROWSELIB, 16, 16, FUCHSIA))
     for name, grid, w, h, bg in bitmaps:
         check_grid(name, grid, w, h, bg)
         out[f"resources/bitmaps/{name}.bmp"] = bmp4(w, h, grid, bg)
     out["resources/bitmaps/ABOUTLOGO.bmp"] = bmp24(34, 34, aboutlogo())
+    out["resources/bitmaps/ADDPLACEPICTURE.bmp"] = bmp8(97, 233, *place_picture())
     out["resources/ombrel.ico"] = ico([(s, icon_image(s)) for s in (16, 32, 48)])
     return out
 

@@ -126,7 +126,7 @@ void TMainForm::ExitButtonClick() { tk::App->Terminate(); }
 
 void TMainForm::SelectExistingFile(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') DriveCombo->SetDrive(path[0]);
-    InputDirList->SetDirectory(path.substr(0, path.find_last_of("\\:") + 1));
+    InputDirList->SetDirectory(tk::ExtractFilePath(path));
     InputFileList->SetFileName(path);
 }
 

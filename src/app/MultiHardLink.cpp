@@ -11,12 +11,6 @@ using tk::Make;
 
 namespace {
 
-// Everything after the last backslash or colon.
-std::string NamePart(const std::string& path) {
-    size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // Two names of one file: the same volume and the same file index.
 bool SameFile(const std::string& a, const std::string& b) {
     auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
@@ -203,7 +197,7 @@ void TMultiHardLinkForm::GoButtonClick() {
     DWORD lastProgress = GetTickCount();
     for (size_t pass = 0; pass < n && !stop; ++pass) {
         const std::string& entry = entries[next++];
-        std::string target = folder + "\\" + NamePart(entry);
+        std::string target = folder + "\\" + tk::ExtractFileName(entry);
         std::string aside;
         bool linked = false;
         // Only a replacing run asks about the target: each query costs as

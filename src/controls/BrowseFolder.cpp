@@ -44,10 +44,7 @@ void CenterOnScreen(HWND wnd) {
 }
 }  // namespace
 
-bool IsExistingFolder(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool IsExistingFolder(const std::string& path) { return tk::DirectoryExists(path); }
 
 std::string StripTrailingBackslash(const std::string& path) {
     if (path.size() <= 1 || path.back() != '\\') return path;

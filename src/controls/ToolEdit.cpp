@@ -484,5 +484,5 @@ void TDirectoryEdit::ExecuteButton() {
 void TDirectoryEdit::AcceptName(const std::string& name) {
     DWORD attributes = GetFileAttributesA(name.c_str());
     bool file = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    TakeChoice(file ? name.substr(0, name.find_last_of("\\:") + 1) : name);
+    TakeChoice(file ? tk::ExtractFilePath(name) : name);
 }

@@ -55,11 +55,6 @@ std::vector<HWND> DirectChildren(HWND parent) {
     return out;
 }
 
-bool IsDirectory(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Whether the system shows a places bar of its own in the dialog.
 bool SystemHasPlacesBar() {
     OSVERSIONINFOA vi{};
@@ -767,11 +762,11 @@ void TApCustomOpenDialog::ExtensionFilter(HWND list, const std::string& folderPa
         // An item the shell cannot name is left alone.
         if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item.lParam), path)) continue;
         std::string name = path;
-        name = name.substr(name.find_last_of("\\:") + 1);
+        name = tk::ExtractFileName(name);
         if (name.empty()) continue;
         const std::string full = folder + "\\" + name;
         bool remove = false;
-        if (IsDirectory(full)) {
+        if (tk::DirectoryExists(full)) {
             remove = !extFilter_->ShowFolders;
         } else if (extFilter_->OnIncludeFile) {
             bool include = true;
@@ -1067,7 +1062,7 @@ void TApCustomOpenDialog::DestroyPlacesBar() {
 
 void TApCustomOpenDialog::NavigateTo(const std::string& path) {
     HWND field = FileNameField();
-    if (!dialogWnd_ || !field || !IsDirectory(path)) return;
+    if (!dialogWnd_ || !field || !tk::DirectoryExists(path)) return;
     HWND focus = GetFocus();
     SetFocus(field);
     char saved[MAX_PATH + 1] = {};

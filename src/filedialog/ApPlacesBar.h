@@ -3,10 +3,14 @@
 #pragma once
 
 #include "toolkit/Classes.h"
+#include "toolkit/Handles.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class TApCustomOpenDialog;
 
@@ -16,6 +20,21 @@ enum TApSpecShellFolder {
     ftPrograms, ftRecent, ftSendTo, ftStartMenu, ftStartup, ftTemplates
 };
 
+// The shell folder number stored for a special folder, and back: only the
+// four folders a place can fully name come back, any other number is ftNone.
+int ApSpecFolderCsidl(TApSpecShellFolder folder);
+TApSpecShellFolder ApSpecFolderOfCsidl(int csidl);
+// Those four, in the order in which every list shows them.
+constexpr TApSpecShellFolder kApSupportedFolders[] = {ftDesktop, ftDrives, ftPersonal, ftFavorites};
+// A special folder's name as the system gives it; empty for most folders.
+std::string SpecialFolderCaption(TApSpecShellFolder folder);
+std::vector<std::string> ApSupportedFolderCaptions();
+// The path held by the registry value that a registry place names; empty
+// when the key or the value cannot be read.
+std::string ApRegistryPlacePath(const std::string& regPath);
+
+enum TApPlaceKind { pkPath, pkRegistry, pkSpecial };
+
 // One place: a folder, a file, a folder named by a registry value, or a
 // special shell folder.
 class TApPlace : public tk::CollectionItem {
@@ -24,7 +43,9 @@ public:
     const tk::ClassInfo& Class() const override { return StaticClass(); }
     void Assign(const TApPlace& other);
 
-    std::string PlaceName() const { return placeName_; }
+    // The caption shown: the stored one, or with AutoCaption one derived from
+    // the target.
+    std::string PlaceName() const;
     void SetPlaceName(const std::string& v) { placeName_ = v; }
     std::string PlacePath() const { return placePath_; }
     void SetPlacePath(const std::string& v) { placePath_ = v; }
@@ -39,6 +60,12 @@ public:
     int PlaceHotIcon = 0;
     bool AutoCaption = false;
 
+    TApPlaceKind Kind() const;
+    // The folder or file that a path or registry place points to.
+    std::string TargetPath() const;
+    // The shell's item list of the place; empty when there is none.
+    tk::CoTaskMem PlacePidl(IShellFolder* desktop) const;
+
 private:
     std::string placeName_, placePath_, placeRegPath_, placeDesc_, placeIconDll_;
 };
@@ -49,6 +76,11 @@ public:
     TApPlace* Items(int i) const { return static_cast<TApPlace*>(Item(i)); }
     TApPlace* AddPlace() { return static_cast<TApPlace*>(Add()); }
     void Assign(const TApPlaces& other);
+    // A path place by its shown caption (exact case), or a special-folder
+    // place by its folder; null when there is none.
+    TApPlace* FindPlace(const std::string& name, TApSpecShellFolder folder) const;
+    // Moves place a to index b; those in between shift up or down by one.
+    void MovePlace(int a, int b);
 };
 
 enum class TApBarBorder { bsNone, bsSingle };
@@ -75,6 +107,12 @@ public:
     bool Native = false;
     // The width of the bar: a single border takes two pixels on each side.
     int BarWidth() const { return BorderStyle == TApBarBorder::bsSingle ? 91 : 87; }
+
+    // Merges the places stored under RegistryKey into Places; says so when
+    // the key cannot be opened.
+    void LoadPlaces();
+    // Stores Places under RegistryKey in place of whatever was stored there.
+    void SavePlaces();
 
 private:
     TApCustomOpenDialog* dialog_;

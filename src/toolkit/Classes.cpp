@@ -1,5 +1,7 @@
 #include "toolkit/Classes.h"
 
+#include "toolkit/Handles.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -336,6 +338,33 @@ std::string LowerCase(std::string s) {
 std::string UpperCase(std::string s) {
     if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
     return s;
+}
+
+std::string ExtractFileName(const std::string& path) {
+    const size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+    const size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+namespace {
+DWORD Attributes(const std::string& path) {
+    ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+    return GetFileAttributesA(path.c_str());
+}
+}  // namespace
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace tk

@@ -289,4 +289,12 @@ int CompareText(const std::string& a, const std::string& b);
 std::string LowerCase(std::string s);  // system code page rules
 std::string UpperCase(std::string s);
 
+// Paths: the file-name part is everything after the last backslash or colon,
+// the folder part everything up to and including it.
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFilePath(const std::string& path);
+// Ask the file system without letting it put up a box for a missing disk.
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);  // a file, not a folder
+
 }  // namespace tk

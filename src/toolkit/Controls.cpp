@@ -1,7 +1,10 @@
 #include "toolkit/Controls.h"
 
 #include "toolkit/Dialogs.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <bitset>
@@ -17,6 +20,8 @@ const char kPanelClass[] = "TQuenmoorPanel";
 const char kAppClass[] = "TQuenmoorApplication";
 const char kHintClass[] = "TQuenmoorHint";
 constexpr UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
+
+Control* g_dragSource = nullptr;
 
 // Control identifiers stay clear of those the system's dialogs use for their
 // own controls (1 to 0x3FFF, the file dialog's 1000 to 1200 among them) and
@@ -93,6 +98,7 @@ HCURSOR CursorHandle(TCursor c) {
     case crHourGlass: id = IDC_WAIT; break;
     case crAppStart: id = IDC_APPSTARTING; break;
     case crHandPoint: id = IDC_HAND; break;
+    case crNoDrop: id = IDC_NO; break;
     default: break;
     }
     return LoadCursorA(nullptr, id);
@@ -122,9 +128,7 @@ std::string ExceptionBoxText(const std::string& message) {
 std::string ModuleFolder() {
     char buf[MAX_PATH * 2] = {};
     DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    std::string path(buf, n);
-    size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return ExtractFilePath(std::string(buf, n));
 }
 
 // ---- Control ----
@@ -304,6 +308,7 @@ void Control::CreateWnd() {
     width_ = wr.right - wr.left;
     height_ = wr.bottom - wr.top;
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont()), FALSE);
+    if (acceptFiles_) DragAcceptFiles(h, TRUE);
     // Later controls lie over earlier ones, as in the form descriptions.
     if (p.Style & WS_CHILD) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     InitWnd();
@@ -662,6 +667,14 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (ReflectToChild(msg, wp, lp, result)) return result;
     if (InputMessage(msg, wp, lp, result)) return result;
+    if (msg == WM_CONTEXTMENU && ShowPopupMenu(lp)) return 0;
+    if (msg == WM_DROPFILES && OnDropFiles) {
+        const auto drop = reinterpret_cast<HDROP>(wp);
+        std::vector<std::string> names = DroppedFiles(drop);
+        DragFinish(drop);
+        OnDropFiles(names);
+        return 0;
+    }
     if (msg == WM_CHAR) {
         char key = static_cast<char>(wp);
         KeyPress(key);
@@ -669,6 +682,128 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         wp = static_cast<unsigned char>(key);
     }
     return DefaultProc(msg, wp, lp);
+}
+
+void Control::Notification(Component* c, Operation op) {
+    if (op == Operation::Remove && c == popupMenu_) popupMenu_ = nullptr;
+    Component::Notification(c, op);
+}
+
+void Control::SetPopupMenu(PopupMenu* menu) {
+    if (popupMenu_) RemoveFreeNotification(popupMenu_);
+    popupMenu_ = menu;
+    if (menu) FreeNotification(menu);
+}
+
+bool Control::ShowPopupMenu(LPARAM lp) {
+    POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    PopupMenu* menu = popupMenu_;
+    if (lp == -1) {
+        // From the keyboard: below the control's top-left corner.
+        pt = {0, 0};
+        ClientToScreen(handle_, &pt);
+    } else {
+        POINT client = pt;
+        ScreenToClient(handle_, &client);
+        if (GraphicControl* g = GraphicChildAt(client, false); g && g->popupMenu_) menu = g->popupMenu_;
+    }
+    if (!menu) return false;
+    menu->Popup(pt.x, pt.y);
+    return true;
+}
+
+void Control::SetAcceptFiles(bool accept) {
+    acceptFiles_ = accept;
+    if (handle_) DragAcceptFiles(handle_, accept);
+}
+
+std::vector<std::string> DroppedFiles(HDROP drop) {
+    std::vector<std::string> names;
+    const UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        std::string name(length + 2, '\0');
+        name.resize(DragQueryFileA(drop, i, name.data(), length + 2));
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+POINT Control::FromScreen(POINT pt) {
+    Control* host = Windowless() ? parent_ : this;
+    if (host && host->handle_) ScreenToClient(host->handle_, &pt);
+    if (Windowless()) {
+        pt.x -= left_;
+        pt.y -= top_;
+    }
+    return pt;
+}
+
+bool Control::Dragging() { return g_dragSource != nullptr; }
+
+void Control::BeginDrag() {
+    Control* host = Windowless() ? parent_ : this;
+    if (g_dragSource || !host) return;
+    const HWND wnd = host->Handle();
+    // Whatever press the window was following ends here.
+    ReleaseCapture();
+    SetCapture(wnd);
+    g_dragSource = this;
+    Control* target = nullptr;
+    bool accepted = false, dropped = false;
+    POINT at{};
+    auto follow = [&] {
+        GetCursorPos(&at);
+        target = ControlAtPos(at);
+        accepted = false;
+        if (target && target->OnDragOver) {
+            POINT p = target->FromScreen(at);
+            target->OnDragOver(this, p.x, p.y, accepted);
+        }
+        ::SetCursor(CursorHandle(accepted ? crDrag : crNoDrop));
+    };
+    try {
+        follow();
+        for (bool done = false; !done && GetCapture() == wnd;) {
+            MSG msg;
+            const BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+            if (r == 0 || r == -1) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            switch (msg.message) {
+            case WM_MOUSEMOVE:
+                follow();
+                break;
+            case WM_LBUTTONUP:
+                follow();
+                dropped = done = true;
+                break;
+            case WM_RBUTTONDOWN:
+                done = true;
+                break;
+            case WM_KEYDOWN:
+                done = msg.wParam == VK_ESCAPE;
+                break;
+            default:
+                if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+                break;
+            }
+        }
+    } catch (...) {
+        g_dragSource = nullptr;
+        if (GetCapture() == wnd) ReleaseCapture();
+        throw;
+    }
+    g_dragSource = nullptr;
+    if (GetCapture() == wnd) ReleaseCapture();
+    Control* dropTarget = dropped && accepted ? target : nullptr;
+    const POINT p = dropTarget ? dropTarget->FromScreen(at) : POINT{};
+    if (dropTarget && dropTarget->OnDragDrop) dropTarget->OnDragDrop(this, p.x, p.y);
+    if (OnEndDrag) OnEndDrag(dropTarget, p.x, p.y);
 }
 
 // ---- GraphicControl ----
@@ -722,11 +857,50 @@ const ClassInfo& Panel::StaticClass() {
 
 Panel::Panel(Component* owner) : Control(owner) {}
 
+const char* PlainWindowClass() { return kPanelClass; }
+
 void Panel::CreateParamsFor(CreateParams& p) {
     p.ClassName = kPanelClass;
     p.OwnClass = true;
-    p.Style |= WS_CLIPCHILDREN | (Border ? WS_BORDER : 0);
-    p.ExStyle |= WS_EX_CONTROLPARENT;
+    p.Style |= WS_CLIPCHILDREN;
+    p.ExStyle |= WS_EX_CONTROLPARENT | (border_ ? WS_EX_CLIENTEDGE : 0);
+}
+
+void Panel::SetBorder(bool v) {
+    border_ = v;
+    if (!HandleAllocated()) return;
+    LONG_PTR ex = GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
+    SetWindowLongPtrA(Handle(), GWL_EXSTYLE, v ? ex | WS_EX_CLIENTEDGE : ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT Panel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(Handle(), &r);
+        BrushHandle face(CreateSolidBrush(ColorToRGB(Color)));
+        FillRect(reinterpret_cast<HDC>(wp), &r, face.get());
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        PaintGraphicChildren(dc, ps.rcPaint);
+        RECT r;
+        GetClientRect(Handle(), &r);
+        for (BevelCut cut : {BevelOuter, BevelInner}) {
+            if (cut == BevelCut::None) continue;
+            DrawEdge(dc, &r, cut == BevelCut::Lowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+            InflateRect(&r, -1, -1);
+        }
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    default:
+        return Control::WndProc(msg, wp, lp);
+    }
 }
 
 // ---- Form ----
@@ -1010,7 +1184,35 @@ Button* Form::FindButton(bool isDefault) {
     return walk(this);
 }
 
+bool Form::FocusByMnemonic(WPARAM key) {
+    std::function<bool(Control*)> walk = [&](Control* parent) {
+        for (Control* c : parent->Controls()) {
+            auto* label = dynamic_cast<Label*>(c);
+            Control* target = label ? label->FocusControl : nullptr;
+            if (target && target->CanFocus()) {
+                const std::string text = label->Caption();
+                size_t amp = text.find('&');
+                while (amp != std::string::npos && amp + 1 < text.size() && text[amp + 1] == '&')
+                    amp = text.find('&', amp + 2);
+                if (amp != std::string::npos && amp + 1 < text.size() &&
+                    UpperCase(text.substr(amp + 1, 1)) == std::string(1, static_cast<char>(key))) {
+                    target->SetFocus();
+                    return true;
+                }
+            }
+            if (walk(c)) return true;
+        }
+        return false;
+    };
+    return walk(this);
+}
+
 bool Form::DialogKey(const MSG& msg) {
+    // Alt and a label's marked letter: the control the label names.
+    if (msg.message == WM_SYSKEYDOWN) {
+        const bool letter = (msg.wParam >= 'A' && msg.wParam <= 'Z') || (msg.wParam >= '0' && msg.wParam <= '9');
+        return letter && FocusByMnemonic(msg.wParam);
+    }
     if (msg.message != WM_KEYDOWN) return false;
     if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
     if (GetKeyState(VK_MENU) < 0) return false;
@@ -1136,6 +1338,7 @@ Application::Application() : Component(nullptr) {
 
 Application::~Application() {
     MarkDestroying();
+    queuedCalls_.clear();
     DestroyComponents();
     if (hintWnd_) DestroyWindow(hintWnd_);
     if (handle_) DestroyWindow(handle_);
@@ -1162,6 +1365,16 @@ LRESULT CALLBACK Application::AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
         });
     }
     return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+void Release(Component* c) {
+    if (!c) return;
+    std::unique_ptr<Component> held = c->Owner() ? c->Owner()->RemoveComponent(c) : nullptr;
+    if (!held) held.reset(c);
+    if (auto* control = dynamic_cast<Control*>(c)) control->SetVisible(false);
+    // Destroyed from the event loop, once whatever is running on it is done.
+    std::shared_ptr<Component> doomed(std::move(held));
+    if (App) App->QueueCall([doomed] {});
 }
 
 LRESULT CALLBACK Application::HintWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -1272,7 +1485,7 @@ void Application::PreTranslate(MSG& msg, bool& handled) {
     default:
         break;
     }
-    if (msg.message == WM_KEYDOWN) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
         Control* c = Control::FindControl(msg.hwnd);
         Form* f = c ? c->ParentForm() : nullptr;
         if (f && f->DialogKey(msg)) handled = true;

@@ -6,12 +6,14 @@
 #include "toolkit/Graphics.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace tk {
 
 class Form;
 class Button;
 class GraphicControl;
+class PopupMenu;
 
 // Shift keys and mouse buttons held during an input event.
 enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
@@ -20,7 +22,10 @@ ShiftState KeyboardShiftState();
 enum class MouseButton { Left, Right, Middle };
 
 // Pointer shapes; crDefault leaves the shape to the window below.
-enum TCursor : int { crDefault = 0, crArrow = -2, crIBeam = -4, crHourGlass = -11, crAppStart = -19, crHandPoint = -21 };
+enum TCursor : int {
+    crDefault = 0, crArrow = -2, crIBeam = -4, crDrag = -12, crNoDrop = -13, crHourGlass = -11, crAppStart = -19,
+    crHandPoint = -21
+};
 HCURSOR CursorHandle(TCursor c);
 
 // The screen's pointer: while it is not crDefault it wins over every
@@ -138,6 +143,24 @@ public:
     // After the size changed, whoever changed it.
     std::function<void()> OnResize;
 
+    // Shown by a right click over the control, at the pointer.
+    PopupMenu* GetPopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(PopupMenu* menu);
+
+    // Files dropped on the window from the shell, full paths in drop order.
+    void SetAcceptFiles(bool accept);
+    std::function<void(const std::vector<std::string>& names)> OnDropFiles;
+
+    // Dragging one control onto another within the program: the drag runs
+    // until the left button is released (a drop) or Escape or the right
+    // button is pressed (no drop). Coordinates are the target's own.
+    void BeginDrag();
+    static bool Dragging();
+    std::function<void(Control* source, int x, int y, bool& accept)> OnDragOver;
+    std::function<void(Control* source, int x, int y)> OnDragDrop;
+    // To the source when the drag is over; the target is null without a drop.
+    std::function<void(Control* target, int x, int y)> OnEndDrag;
+
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -162,6 +185,9 @@ protected:
     virtual void MouseUp(MouseButton b, ShiftState shift, int x, int y) { if (OnMouseUp) OnMouseUp(b, shift, x, y); }
     virtual void MouseMove(ShiftState shift, int x, int y) { if (OnMouseMove) OnMouseMove(shift, x, y); }
     virtual void Resize() { if (OnResize) OnResize(); }
+    // A point of the screen in the control's own coordinates.
+    POINT FromScreen(POINT screen);
+    void Notification(Component* c, Operation op) override;
     HFONT EffectiveFont();
     // Paints the windowless children over a client-area DC.
     void PaintGraphicChildren(HDC dc, const RECT& update);
@@ -181,6 +207,7 @@ private:
     void FollowWindowPos(const WINDOWPOS& pos);
     void SaveTreeState();
     void Forget();
+    bool ShowPopupMenu(LPARAM lp);
 
     Control* parent_ = nullptr;
     std::vector<Control*> children_;
@@ -196,6 +223,8 @@ private:
     int tabOrder_ = -1;
     int id_;
     std::unique_ptr<Font> font_;
+    PopupMenu* popupMenu_ = nullptr;
+    bool acceptFiles_ = false;
 };
 
 // A control without a window of its own: its parent (a form or a panel)
@@ -232,17 +261,32 @@ private:
     bool mouseInside_ = false;
 };
 
-// A plain child window that holds other controls.
+enum class BevelCut { None, Lowered, Raised };
+
+// A plain child window that holds other controls: a face of its own colour,
+// optionally framed by bevels and a sunken border.
 class Panel : public Control {
 public:
     explicit Panel(Component* owner);
     static const ClassInfo& StaticClass();
     const ClassInfo& Class() const override { return StaticClass(); }
-    bool Border = false;
+    bool Border() const { return border_; }
+    void SetBorder(bool v);
+    COLORREF Color = clBtnFace;
+    BevelCut BevelOuter = BevelCut::None;
+    BevelCut BevelInner = BevelCut::None;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 protected:
     void CreateParamsFor(CreateParams& p) override;
+
+private:
+    bool border_ = false;
 };
+
+// The toolkit's own plain window class, for controls that paint themselves
+// (CreateParams::OwnClass).
+const char* PlainWindowClass();
 
 enum class BorderStyle { None, Single, Sizeable, Dialog };
 enum BorderIcons { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
@@ -293,6 +337,9 @@ public:
     Control* ActiveControl() const { return activeControl_; }
     void SetActiveControl(Control* c);
     bool SelectNext(bool forward);
+    // Focuses the control that a label names by its marked letter (the
+    // virtual key of Alt and that letter).
+    bool FocusByMnemonic(WPARAM key);
     // Handles Tab, Enter and Escape for the form's controls; true when used.
     bool DialogKey(const MSG& msg);
     std::vector<Control*> TabList();
@@ -411,6 +458,14 @@ private:
 
 // The one application object of the process.
 extern Application* App;
+
+// The names in a shell drop, full paths in drop order.
+std::vector<std::string> DroppedFiles(HDROP drop);
+
+// Destroys a component once the message being handled now is done: for one
+// whose methods may still be running further up the stack. It leaves its
+// owner at once, and a control is hidden meanwhile.
+void Release(Component* c);
 
 // Runs a callback of a system procedure (hook, enumeration, dialog or shell
 // callback): an exception is reported as a handler's would be and never

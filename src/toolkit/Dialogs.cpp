@@ -67,6 +67,29 @@ bool RespondToMessage(const MessageRecord& rec, int* result) {
     return true;
 }
 
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    MsgDlgType type = MsgDlgType::Custom;
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONHAND: type = MsgDlgType::Error; break;
+    case MB_ICONQUESTION: type = MsgDlgType::Confirmation; break;
+    case MB_ICONEXCLAMATION: type = MsgDlgType::Warning; break;
+    case MB_ICONASTERISK: type = MsgDlgType::Information; break;
+    default: break;
+    }
+    MsgDlgButtons buttons{mbOK};
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: buttons = {mbOK, mbCancel}; break;
+    case MB_YESNO: buttons = {mbYes, mbNo}; break;
+    case MB_YESNOCANCEL: buttons = {mbYes, mbNo, mbCancel}; break;
+    case MB_RETRYCANCEL: buttons = {mbRetry, mbCancel}; break;
+    case MB_ABORTRETRYIGNORE: buttons = {mbAbort, mbRetry, mbIgnore}; break;
+    default: break;
+    }
+    int answer = IDOK;
+    if (RespondToMessage({caption, text, type, buttons, false}, &answer)) return answer;
+    return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), flags);
+}
+
 int MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons, int helpContext) {
     MessageRecord rec{MsgDlgCaption(type), text, type, buttons, false};
     int answer = mrNone;

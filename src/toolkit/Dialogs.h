@@ -36,6 +36,11 @@ struct MessageRecord {
 // the button pressed.
 int MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons, int helpContext = 0);
 
+// The system's message box with a caption of the caller's and MB_ flags;
+// returns IDOK, IDYES... (the same numbers as the modal results). The test
+// responder sees the kind that the icon flag stands for.
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+
 std::string MsgDlgCaption(MsgDlgType type);
 std::string MsgDlgButtonCaption(MsgDlgBtn b);
 int MsgDlgButtonResult(MsgDlgBtn b);

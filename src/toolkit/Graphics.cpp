@@ -102,4 +102,28 @@ void DrawTransparent(HDC dc, int x, int y, HBITMAP bmp) {
     TransparentBlt(dc, x, y, sz.cx, sz.cy, mem.get(), 0, 0, sz.cx, sz.cy, key);
 }
 
+int IconCount(const std::string& file) {
+    ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+    // Wine answers a missing file with UINT_MAX.
+    const auto n = static_cast<int>(ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0));
+    return n < 0 ? 0 : n;
+}
+
+IconHandle ExtractIconFrom(const std::string& file, int index) {
+    ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(index));
+    // 1 says "not a file with icons": no handle to destroy.
+    if (icon == reinterpret_cast<HICON>(1)) icon = nullptr;
+    return IconHandle(icon);
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return {0, 0};
+    BitmapHandle color(info.hbmColor), mask(info.hbmMask);
+    SIZE size = BitmapSize(info.hbmColor ? info.hbmColor : info.hbmMask);
+    if (!info.hbmColor) size.cy /= 2;  // a monochrome icon: mask and image one above the other
+    return size;
+}
+
 }  // namespace tk

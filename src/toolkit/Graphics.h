@@ -8,9 +8,13 @@ namespace tk {
 
 // Colour values as form descriptions give them; the high bit names a system
 // colour (ColorToRGB resolves it).
-constexpr COLORREF clBlack = 0x000000, clBlue = 0xFF0000, clSilver = 0xC0C0C0, clPurple = 0x800080;
+constexpr COLORREF clBlack = 0x000000, clBlue = 0xFF0000, clSilver = 0xC0C0C0, clPurple = 0x800080,
+                   clWhite = 0xFFFFFF;
 constexpr COLORREF clBtnFace = 0x80000000 | COLOR_BTNFACE, clBtnShadow = 0x80000000 | COLOR_BTNSHADOW,
-                   clBtnHighlight = 0x80000000 | COLOR_BTNHIGHLIGHT, clWindowText = 0x80000000 | COLOR_WINDOWTEXT;
+                   clBtnHighlight = 0x80000000 | COLOR_BTNHIGHLIGHT, clWindowText = 0x80000000 | COLOR_WINDOWTEXT,
+                   clWindow = 0x80000000 | COLOR_WINDOW, clHighlight = 0x80000000 | COLOR_HIGHLIGHT,
+                   clHighlightText = 0x80000000 | COLOR_HIGHLIGHTTEXT,
+                   clActiveCaption = 0x80000000 | COLOR_ACTIVECAPTION;
 
 // A font description with a lazily made GDI font. Its Name is a published
 // text property, so a language file can change it.
@@ -101,5 +105,11 @@ BitmapHandle LoadResBitmap(const char* name);
 SIZE BitmapSize(HBITMAP bmp);
 // Draws a bitmap with the colour of its bottom-left pixel left out.
 void DrawTransparent(HDC dc, int x, int y, HBITMAP bmp);
+
+// Icons of a program, library or icon file. The count is 0 for a file that
+// is missing or holds none; a missing icon is an empty handle.
+int IconCount(const std::string& file);
+IconHandle ExtractIconFrom(const std::string& file, int index);
+SIZE IconSize(HICON icon);
 
 }  // namespace tk

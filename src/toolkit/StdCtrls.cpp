@@ -246,7 +246,9 @@ void SpeedButton::SetPressed(bool v) {
 
 void SpeedButton::PaintFace(HDC dc) {
     RECT r{0, 0, Width(), Height()};
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
+    if (!Flat) DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
+    else if (pressed_) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (MouseInControl() && Enabled()) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
 }
 
 void SpeedButton::Paint(HDC dc) {
@@ -607,9 +609,12 @@ void ComboBox::CreateParamsFor(CreateParams& p) {
 }
 
 void ComboBox::InitWnd() {
-    // The window's height covers the drop-down part as well.
-    int dropHeight = Height() + DropDownCount * std::max(itemHeight_, 13) + 2;
-    SetWindowPos(Handle(), nullptr, 0, 0, Width(), dropHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window's height covers the drop-down part as well; a simple combo
+    // box shows its list within its own height.
+    if (Style != ComboStyle::Simple) {
+        int dropHeight = Height() + DropDownCount * std::max(itemHeight_, 13) + 2;
+        SetWindowPos(Handle(), nullptr, 0, 0, Width(), dropHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     items_->Mirror();
     if (itemIndex_ >= 0) SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     else if (Style == ComboStyle::DropDown || Style == ComboStyle::Simple) SetWindowTextA(Handle(), text_.c_str());

@@ -15,6 +15,8 @@ public:
     // Fits the label to its text, so a font or translation never cuts it.
     bool AutoSize = true;
     bool WordWrap = false;
+    // Alt and the caption's marked letter focus this control.
+    Control* FocusControl = nullptr;
     void SetText(const std::string& v) override;
 
 protected:
@@ -124,6 +126,8 @@ public:
     void SetNumGlyphs(int n);
     // The pressed look: the left button is held and the pointer is over it.
     bool Pressed() const { return pressed_; }
+    // A flat button shows its frame only under the mouse or while pressed.
+    bool Flat = false;
     void Paint(HDC dc) override;
 
 protected:
@@ -132,6 +136,8 @@ protected:
     void MouseDown(MouseButton b, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
     void MouseUp(MouseButton b, ShiftState shift, int x, int y) override;
+    void MouseEnter() override { if (Flat) Invalidate(); }
+    void MouseLeave() override { if (Flat) Invalidate(); }
 
 private:
     void SetPressed(bool v);

@@ -1,52 +1,18 @@
 #include "filedialog/ApOpenDlg.h"
 #include "support/GuiFixture.h"
+#include "support/Script.h"
 #include "support/Windows.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <set>
 
 using namespace testsupport;
 using Names = std::set<std::string>;
 
 namespace {
-
-// Acts on the open dialog from inside its message loop, one step per tick, as
-// a person would. A step that returns false is tried again at the next tick,
-// ten seconds at most.
-class Script {
-public:
-    using Step = std::function<bool()>;
-    explicit Script(std::vector<Step> steps) {
-        for (Step& s : steps) steps_.push_back({std::move(s), 0});
-        timer_ = SetTimer(nullptr, 0, 100, Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        steps_.clear();
-    }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-
-private:
-    struct Pending {
-        Step step;
-        int tries;
-    };
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (steps_.empty()) return;
-        // Taken off first: a step may run a modal loop that needs the next ones.
-        Pending p = std::move(steps_.front());
-        steps_.pop_front();
-        if (!p.step() && ++p.tries < 100) steps_.push_front(std::move(p));
-        else if (p.tries >= 100) ADD_FAILURE() << "a step waited in vain";
-    }
-    static inline std::deque<Pending> steps_;
-    UINT_PTR timer_;
-};
 
 HWND Item(const TApCustomOpenDialog& d, int id) { return GetDlgItem(d.DialogHandle(), id); }
 bool Visible(const TApCustomOpenDialog& d, int id) { return IsWindowVisible(Item(d, id)) != FALSE; }
@@ -81,15 +47,6 @@ Script::Step Type(const TApCustomOpenDialog& d, std::string name) {
         SetWindowTextA(d.FileNameField(), name.c_str());
         return true;
     };
-}
-Script::Step Check(std::function<void()> f) {
-    return [f] {
-        f();
-        return true;
-    };
-}
-Script::Step Pause() {
-    return [] { return true; };
 }
 
 void Key(WORD vk) {

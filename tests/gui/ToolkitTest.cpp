@@ -111,6 +111,39 @@ TEST(Keyboard, TabFollowsTheTabOrderIntoContainersNotTheDeclaredOrder) {
     form.Hide();
 }
 
+TEST(Keyboard, AltAndALabelsMarkedLetterFocusTheControlItNames) {
+    tk::Form form(tk::App);
+    form.SetClientSize(200, 100);
+    auto* label = tk::Make<tk::Label>(&form, &form, "Label", {8, 8, 0, 0}, "Na&me:");
+    auto* first = tk::Make<tk::Edit>(&form, &form, "First", {60, 8, 100, 21}, "", 0);
+    auto* named = tk::Make<tk::Edit>(&form, &form, "Named", {60, 40, 100, 21}, "", 1);
+    label->FocusControl = named;
+    form.AfterConstruction();
+    form.Show();
+    first->SetFocus();
+    MSG alt{first->Handle(), WM_SYSKEYDOWN, 'N', 0};
+    EXPECT_FALSE(form.DialogKey(alt));
+    alt.wParam = 'M';
+    EXPECT_TRUE(form.DialogKey(alt));
+    EXPECT_TRUE(named->Focused());
+    form.Hide();
+}
+
+TEST(Release, TheComponentOutlivesTheMessageBeingHandled) {
+    struct Watched : tk::Component {
+        Watched(tk::Component* owner, bool& gone) : tk::Component(owner), gone_(gone) {}
+        ~Watched() override { gone_ = true; }
+        bool& gone_;
+    };
+    tk::Form owner(tk::App);
+    bool gone = false;
+    tk::Release(new Watched(&owner, gone));
+    EXPECT_FALSE(gone);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+    tk::App->ProcessMessages();
+    EXPECT_TRUE(gone);
+}
+
 namespace {
 
 // A procedure that someone else puts in front of a toolkit control's.

@@ -1,0 +1,204 @@
+#include "filedialog/ApPlacesBar.h"
+#include "support/GuiFixture.h"
+#include "support/RawRegistry.h"
+#include "toolkit/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kKey = "Software\\Quenmoor\\Tests\\Places";
+
+TApPlace* Add(TApPlaces& places, const std::string& name, const std::string& path = "",
+              TApSpecShellFolder folder = ftNone) {
+    TApPlace* p = places.AddPlace();
+    p->SetPlaceName(name);
+    p->SetPlacePath(path);
+    p->PlaceSpecPath = folder;
+    return p;
+}
+
+std::vector<std::string> Names(const TApPlaces& places) {
+    std::vector<std::string> out;
+    for (int i = 0; i < places.Count(); ++i) out.push_back(places.Items(i)->PlaceName());
+    return out;
+}
+
+class StoredPlaces : public testing::Test {
+protected:
+    StoredPlaces() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str());
+        options.SetRegistryKey(kKey + "\\");
+    }
+    ~StoredPlaces() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str()); }
+    TApPlacesBarOptions options{nullptr};
+    TApPlaces& places = *options.Places();
+};
+
+}  // namespace
+
+TEST(Places, DisplayNameFollowsTheKindOfPlace) {
+    TApPlaces places;
+    TApPlace* p = Add(places, "Stored");
+    struct Case {
+        std::string path, regPath;
+        TApSpecShellFolder folder;
+        bool autoCaption;
+        std::string shown;
+    } cases[] = {
+        {"C:\\a\\b", "", ftNone, false, "Stored"},
+        {"C:\\a\\b", "", ftNone, true, "b"},
+        {"C:\\a\\", "", ftNone, true, "C:\\a\\"},
+        {"D:", "", ftNone, true, "D:"},
+        {"", "\\Software\\Key\\Value", ftNone, true, "Value"},
+        {"C:\\a\\b", "Personal", ftNone, true, "Personal"},
+        {"C:\\a\\b", "Personal", ftFavorites, true, "Favorites"},
+        {"", "", ftRecent, true, "Recent"},
+        {"", "", ftPrinters, true, ""},
+        {"", "", ftDesktop, true, SpecialFolderCaption(ftDesktop)},
+    };
+    for (const Case& c : cases) {
+        p->SetPlacePath(c.path);
+        p->SetPlaceRegPath(c.regPath);
+        p->PlaceSpecPath = c.folder;
+        p->AutoCaption = c.autoCaption;
+        EXPECT_EQ(p->PlaceName(), c.shown) << c.path << " " << c.regPath << " " << c.folder;
+    }
+    EXPECT_EQ(SpecialFolderCaption(ftDesktop), "Desktop");
+    // A copy keeps the stored caption, not the shown one.
+    TApPlace copy;
+    copy.Assign(*p);
+    copy.AutoCaption = false;
+    EXPECT_EQ(copy.PlaceName(), "Stored");
+}
+
+TEST(Places, SpecialFolderCaptionsComeFromTheRegistryOrFallBack) {
+    const std::string drives = "SOFTWARE\\Classes\\CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+    {
+        ScopedRegValue named(HKEY_CURRENT_USER, drives, "", "Our machine");
+        EXPECT_EQ(SpecialFolderCaption(ftDrives), "Our machine");
+    }
+    // Wine's shell has no string for it: the fixed name.
+    EXPECT_EQ(SpecialFolderCaption(ftDrives), "My Computer");
+    EXPECT_EQ(ApSupportedFolderCaptions(),
+              (std::vector<std::string>{"Desktop", "My Computer", "My Documents", "Favorites"}));
+}
+
+TEST(Places, ShellFolderNumbersBothWays) {
+    const std::pair<TApSpecShellFolder, int> table[] = {
+        {ftNone, -1976}, {ftRecycleBin, 10}, {ftCommonDesktopDir, 25}, {ftCommonPrograms, 23},
+        {ftCommonStartMenu, 22}, {ftCommonStartup, 24}, {ftControls, 3}, {ftDesktop, 0},
+        {ftDesktopDir, 16}, {ftDrives, 17}, {ftFonts, 20}, {ftNethood, 19},
+        {ftNetwork, 18}, {ftPersonal, 5}, {ftFavorites, 6}, {ftPrinters, 4},
+        {ftPrograms, 2}, {ftRecent, 8}, {ftSendTo, 9}, {ftStartMenu, 11},
+        {ftStartup, 7}, {ftTemplates, 21}};
+    for (auto [folder, csidl] : table) {
+        EXPECT_EQ(ApSpecFolderCsidl(folder), csidl) << folder;
+        const bool supported = folder == ftDesktop || folder == ftDrives || folder == ftPersonal || folder == ftFavorites;
+        EXPECT_EQ(ApSpecFolderOfCsidl(csidl), supported ? folder : ftNone) << csidl;
+    }
+}
+
+TEST(Places, MovingAPlaceShiftsThoseBetween) {
+    using Order = std::vector<std::string>;
+    const std::tuple<int, int, Order> moves[] = {
+        {1, 1, {"a", "b", "c", "d"}},
+        {0, 3, {"b", "c", "d", "a"}},
+        {3, 0, {"d", "a", "b", "c"}},
+        {1, 2, {"a", "c", "b", "d"}},
+    };
+    for (const auto& [from, to, order] : moves) {
+        TApPlaces places;
+        for (const char* name : {"a", "b", "c", "d"}) Add(places, name);
+        places.Items(from)->PlaceIcon = 42;
+        places.MovePlace(from, to);
+        EXPECT_EQ(Names(places), order) << from << " onto " << to;
+        EXPECT_EQ(places.Items(to)->PlaceIcon, 42);  // the whole place moves
+    }
+}
+
+TEST(Places, FindPlaceByShownNameOrBySpecialFolder) {
+    TApPlaces places;
+    TApPlace* docs = Add(places, "Docs", "C:\\docs");
+    TApPlace* derived = Add(places, "", "C:\\work\\Tools");
+    derived->AutoCaption = true;
+    TApPlace* favourites = Add(places, "Docs", "", ftFavorites);
+    EXPECT_EQ(places.FindPlace("Docs", ftNone), docs);
+    EXPECT_EQ(places.FindPlace("docs", ftNone), nullptr);
+    EXPECT_EQ(places.FindPlace("Tools", ftNone), derived);
+    EXPECT_EQ(places.FindPlace("anything", ftFavorites), favourites);
+    EXPECT_EQ(places.FindPlace("Docs", ftDesktop), nullptr);
+}
+
+TEST_F(StoredPlaces, SaveThenLoadRoundTripsMergesAndLeavesNoStaleSubkeys) {
+    TApPlace* p = Add(places, "Tools", "C:\\tools");
+    p->SetPlaceRegPath("Personal");
+    p->SetPlaceDesc("hint");
+    p->SetPlaceIconDll("shell32.dll");
+    p->PlaceIcon = 3;
+    p->PlaceHotIcon = 4;
+    p->AutoCaption = true;
+    Add(places, "Desk", "", ftDesktop);
+    Add(places, "Old", "C:\\old");
+    options.SavePlaces();
+    places.Delete(2);
+    options.SavePlaces();
+    EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, kKey + "\\Place_2"));
+
+    TApPlacesBarOptions loaded(nullptr);
+    loaded.SetRegistryKey(kKey);
+    Add(*loaded.Places(), "Personal", "C:\\before");  // merged by its shown name
+    loaded.LoadPlaces();
+    ASSERT_EQ(loaded.Places()->Count(), 2);
+    const TApPlace& q = *loaded.Places()->Items(0);
+    EXPECT_EQ((std::vector<std::string>{q.PlaceName(), q.PlacePath(), q.PlaceRegPath(), q.PlaceDesc(), q.PlaceIconDll()}),
+              (std::vector<std::string>{"Personal", "C:\\tools", "Personal", "hint", "shell32.dll"}));
+    EXPECT_EQ((std::vector<int>{q.PlaceIcon, q.PlaceHotIcon, q.AutoCaption, q.PlaceSpecPath}), (std::vector<int>{3, 4, 1, ftNone}));
+    EXPECT_EQ(loaded.Places()->Items(1)->PlaceSpecPath, ftDesktop);
+}
+
+TEST_F(StoredPlaces, MoreThanTenLoadInTheRegistrysOrder) {
+    for (int i = 0; i < 12; ++i) Add(places, "P" + std::to_string(i));
+    options.SavePlaces();
+    TApPlacesBarOptions loaded(nullptr);
+    loaded.SetRegistryKey(kKey);
+    loaded.LoadPlaces();
+    EXPECT_EQ(Names(*loaded.Places()),
+              (std::vector<std::string>{"P0", "P1", "P10", "P11", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"}));
+}
+
+TEST_F(StoredPlaces, OddValuesLoadAsDefaultsAndAnUnsupportedFolderAsAPath) {
+    const std::string sub = kKey + "\\Place_0";
+    RawSetString(HKEY_CURRENT_USER, sub, "Name", "Odd");
+    RawSetString(HKEY_CURRENT_USER, sub, "Icon", "7");  // a string where a number belongs
+    const DWORD printers = 4, hot = 5;
+    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "SpecFolder", REG_DWORD, &printers, sizeof printers);
+    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "IconHot", REG_DWORD, &hot, sizeof hot);
+    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "Path", REG_DWORD, &hot, sizeof hot);
+    options.LoadPlaces();
+    ASSERT_EQ(places.Count(), 1);
+    const TApPlace& p = *places.Items(0);
+    EXPECT_EQ((std::vector<std::string>{p.PlaceName(), p.PlacePath(), p.PlaceDesc()}), (std::vector<std::string>{"Odd", "", ""}));
+    EXPECT_EQ((std::vector<int>{p.PlaceSpecPath, p.PlaceIcon, p.PlaceHotIcon, p.AutoCaption}), (std::vector<int>{ftNone, 0, 5, 0}));
+}
+
+TEST_F(StoredPlaces, AKeyThatCannotBeOpenedSaysSoOnceAndKeepsThePlaces) {
+    Add(places, "Kept");
+    MessageLog boxes;
+    options.LoadPlaces();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Last().Text, "Korvane Places Bar: Could not load data from registry");
+    EXPECT_EQ(boxes.Last().Caption, tk::App->Title);
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Custom);
+    EXPECT_EQ(Names(places), std::vector<std::string>{"Kept"});
+    // A key of backslashes alone is no key: nothing is read, nothing emptied.
+    options.SetRegistryKey("\\");
+    options.SavePlaces();
+    options.LoadPlaces();
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, "Software"));
+}
