@@ -85,13 +85,7 @@ protected:
     // Clicks a place and waits until the dialog shows the folder.
     Script::Step Visit(int place, std::string folder) {
         return [this, place, folder, clicked = std::make_shared<bool>(false)] {
-            if (!*clicked) {
-                TApPlaceButton* b = Button(place);
-                const LPARAM at = MAKELPARAM(b->Left() + b->Width() / 2, b->Top() + b->Height() / 2);
-                SendMessageA(BarOf(dialog)->ToolBar1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-                SendMessageA(BarOf(dialog)->ToolBar1->Handle(), WM_LBUTTONUP, 0, at);
-            }
-            *clicked = true;
+            if (!std::exchange(*clicked, true)) Button(place)->Click();
             return tk::SameText(WithoutSlash(dialog.CurrentFolderPath()), WithoutSlash(folder));
         };
     }
@@ -171,15 +165,12 @@ TEST_F(PlacesBar, DragDeletePropertiesAndDropsEditThePlacesAndTeardownStoresThem
     MessageLog boxes;
     boxes.Answers = {IDYES};
     Strings shown;
-    std::vector<int> answers = {tk::mrOk, tk::mrOk, tk::mrCancel};
     tk::App->ModalResponder = [&](tk::Form& f) {
         auto& w = static_cast<TApAddPlaceFrm&>(f);
         shown.push_back(w.eShort->Text() + (w.Place ? " (edit)" : " (new)"));
         if (w.Place) w.eShort->SetText("Home, renamed");
-        const int answer = answers.front();
-        answers.erase(answers.begin());
-        if (answer == tk::mrOk) w.Button1Click();
-        return answer;
+        w.Button1Click();
+        return tk::mrOk;
     };
     std::vector<Strings> orders;
     auto order = Check([&] { orders.push_back(Captions(BarOf(dialog))); });
@@ -197,12 +188,15 @@ TEST_F(PlacesBar, DragDeletePropertiesAndDropsEditThePlacesAndTeardownStoresThem
     ASSERT_FALSE(boxes.Boxes.empty());
     EXPECT_EQ(boxes.Boxes[0].Text, "Are you sure you want to delete this place?\rPlace: Alpha");
     EXPECT_EQ(shown, (Strings{"Home (edit)", "alpha (new)", "note.txt (new)"}));
-    EXPECT_EQ(orders[2], (Strings{"Note", "Home, renamed", "Gone", "alpha"}));
-    const TApPlace& dropped = *places.Items(3);
-    EXPECT_EQ(dropped.PlacePath(), dir / "alpha");
-    EXPECT_EQ((std::tuple{dropped.PlaceIconDll(), dropped.PlaceIcon, dropped.PlaceHotIcon}), (std::tuple{"Shell32.dll", 3, 4}));
+    EXPECT_EQ(orders[2], (Strings{"Note", "Home, renamed", "Gone", "alpha", "note.txt"}));
+    // A dropped folder shows a folder's icons, a file the library's first.
+    for (auto [i, path, icon, hot] : {std::tuple{3, dir / "alpha", 3, 4}, {4, dir / "note.txt", 0, 0}}) {
+        const TApPlace& p = *places.Items(i);
+        EXPECT_EQ((std::tuple{p.PlacePath(), p.PlaceSpecPath, p.PlaceIconDll(), p.PlaceIcon, p.PlaceHotIcon}),
+                  (std::tuple{path, ftNone, "Shell32.dll", icon, hot}));
+    }
     // Stored at teardown, one subkey per place.
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, kTestKey + "\\Place_3"));
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, kTestKey + "\\Place_4"));
     EXPECT_EQ(RawValue(HKEY_CURRENT_USER, kTestKey + "\\Place_1", "Name"), "Home, renamed");
 }
 
@@ -255,14 +249,4 @@ TEST(AddPlaceWindow, FillsFromAPlaceKeepsItsIconsOnABadLibraryAndOkWritesEveryFi
               (Strings{"Docs", "h2", "", "", "shell32.dll"}));
     EXPECT_EQ((std::vector<int>{p->PlaceSpecPath, p->PlaceIcon, p->PlaceHotIcon, p->AutoCaption}),
               (std::vector<int>{ftPersonal, 11, 12, false}));
-
-    // A dropped file: a new path place with the library's first icon.
-    w.Place = nullptr;
-    w.FillFromName(dir.MakeFile("file.txt"));
-    w.Button1->Click();
-    ASSERT_EQ(places.Count(), 2);
-    const TApPlace& added = *places.Items(1);
-    EXPECT_EQ((Strings{added.PlaceName(), added.PlacePath(), added.PlaceIconDll()}),
-              (Strings{"file.txt", dir / "file.txt", "Shell32.dll"}));
-    EXPECT_EQ((std::vector<int>{added.PlaceSpecPath, added.PlaceIcon, added.PlaceHotIcon}), (std::vector<int>{ftNone, 0, 0}));
 }

@@ -15,20 +15,14 @@ namespace {
 bool PressOk(HWND dlg) { return Press(dlg, IDOK); }
 bool PressCancel(HWND dlg) { return Press(dlg, IDCANCEL); }
 
+// Selects a subfolder and presses OK once the tree shows it selected.
 std::function<bool(HWND)> Choose(const std::string& folder) {
     return [folder](HWND dlg) {
         SendMessageA(dlg, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
         HWND tree = FindDescendant(dlg, "SysTreeView32");
         char text[MAX_PATH] = {};
-        TVITEMA item{};
-        item.mask = TVIF_TEXT;
-        item.hItem = TreeView_GetSelection(tree);
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        TreeView_GetItem(tree, &item);
-        SHFILEINFOA info{};
-        SHGetFileInfoA(folder.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME);
-        return std::string(text) == info.szDisplayName && PressOk(dlg);  // else the tree was still filling
+        TVITEMA item{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+        return TreeView_GetItem(tree, &item) && text == tk::ExtractFileName(folder) && PressOk(dlg);
     };
 }
 
@@ -180,11 +174,7 @@ TEST_F(FolderField, KeysClipboardAndAltDownFollowTheFormReadOnlyDirectInputAndTh
     ASSERT_TRUE(OpenClipboard(form.Handle()) && EmptyClipboard() && SetClipboardData(CF_TEXT, mem) && CloseClipboard());
     int runs = 0;
     field->OnBeforeDialog = [&](tk::Component*, std::string&, bool& action) { action = ++runs < 0; };
-    struct {
-        bool readOnly, directInput;
-        int buttonWidth;
-        bool editable, altDown;
-    } cases[] = {{false, true, 21, true, true},
+    struct { bool readOnly, directInput; int buttonWidth; bool editable, altDown; } cases[] = {{false, true, 21, true, true},
                  {false, false, 1, false, true},  // no button to see, the key still works
                  {true, true, 21, false, false},
                  {false, true, 0, true, false}};
@@ -221,12 +211,7 @@ TEST_F(FolderField, KeysClipboardAndAltDownFollowTheFormReadOnlyDirectInputAndTh
 TEST_F(FolderField, DroppedNamesGiveFoldersAndTheDropIsAlwaysReleased) {
     std::string sub = dir.MakeDir("Sub"), other = dir.MakeDir("Other"), file = dir.MakeFile("File.txt");
     std::string folderOfFile = dir.Path() + "\\", longName = dir / std::string(280, 'n');
-    struct {
-        bool accept, multiple;
-        std::string start;
-        std::vector<std::string> names;
-        std::string text;
-    } cases[] = {
+    struct { bool accept, multiple; std::string start; std::vector<std::string> names; std::string text; } cases[] = {
         {true, false, "old", {file}, folderOfFile},
         {true, false, "old", {sub, other}, sub},
         {true, true, "old", {sub, file}, "old;" + sub + ";" + folderOfFile},
