@@ -1,3 +1,4 @@
+#include "controls/BrowseFolder.h"
 #include "filedialog/ApAddPlaceForm.h"
 #include "filedialog/ApOpenDlg.h"
 #include "filedialog/ApPlacesBarForm.h"
@@ -22,11 +23,6 @@ TApPlacesBarFrm* BarOf(const TApCustomOpenDialog& d) {
     for (HWND w = GetWindow(d.DialogHandle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
         if (auto* bar = dynamic_cast<TApPlacesBarFrm*>(tk::Control::FromHandle(w))) return bar;
     return nullptr;
-}
-
-std::string WithoutSlash(std::string s) {
-    if (s.size() > 3 && s.back() == '\\') s.pop_back();
-    return s;
 }
 
 Strings Captions(TApPlacesBarFrm* bar) {
@@ -86,7 +82,7 @@ protected:
     Script::Step Visit(int place, std::string folder) {
         return [this, place, folder, clicked = std::make_shared<bool>(false)] {
             if (!std::exchange(*clicked, true)) Button(place)->Click();
-            return tk::SameText(WithoutSlash(dialog.CurrentFolderPath()), WithoutSlash(folder));
+            return tk::SameText(StripTrailingBackslash(dialog.CurrentFolderPath()), StripTrailingBackslash(folder));
         };
     }
     // Opens the bar's menu over a button and picks its nth command.
