@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 
 using namespace testsupport;
@@ -14,20 +13,14 @@ using Names = std::set<std::string>;
 
 namespace {
 
-HWND Item(const TApCustomOpenDialog& d, int id) { return GetDlgItem(d.DialogHandle(), id); }
-bool Visible(const TApCustomOpenDialog& d, int id) { return IsWindowVisible(Item(d, id)) != FALSE; }
 HWND ShellView(const TApCustomOpenDialog& d) { return FindWindowExA(d.DialogHandle(), nullptr, "SHELLDLL_DefView", nullptr); }
 HWND FileList(const TApCustomOpenDialog& d) { return FindWindowExA(ShellView(d), nullptr, "SysListView32", nullptr); }
 
 Names ListedNames(HWND list) {
     Names out;
-    const auto n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        char text[MAX_PATH] = {};
-        LVITEMA item{};
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH;
-        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    char text[MAX_PATH];
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+        ListView_GetItemText(list, i, 0, text, MAX_PATH);
         out.insert(text);
     }
     return out;
@@ -37,50 +30,25 @@ Script::Step Opened(const TApCustomOpenDialog& d) {
     return [&d] { return d.DialogHandle() && IsWindowVisible(d.DialogHandle()) && FileList(d); };
 }
 Script::Step Press(const TApCustomOpenDialog& d, int id) {
-    return [&d, id] {
-        PostMessageA(d.DialogHandle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
-        return true;
-    };
+    return [&d, id] { return testsupport::Press(d.DialogHandle(), id); };
 }
 Script::Step Type(const TApCustomOpenDialog& d, std::string name) {
-    return [&d, name] {
-        SetWindowTextA(d.FileNameField(), name.c_str());
-        return true;
-    };
+    return Check([&d, name] { SetWindowTextA(d.FileNameField(), name.c_str()); });
 }
 
-void Key(WORD vk) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
+// The classes of the windows that Delete keys reach.
+std::vector<std::string> deleteReached;
+LRESULT CALLBACK DeleteWatch(int code, WPARAM wp, LPARAM lp) {
+    auto* msg = reinterpret_cast<MSG*>(lp);
+    if (code == HC_ACTION && msg->message == WM_KEYDOWN && msg->wParam == VK_DELETE) deleteReached.push_back(ClassOf(msg->hwnd));
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
-
-// Records the Delete keys that reach a window.
-struct DeleteKeys {
-    static inline std::vector<std::string> reached;  // window classes
-    static inline HHOOK hook = nullptr;
-    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
-        auto* msg = reinterpret_cast<MSG*>(lp);
-        if (code == HC_ACTION && msg->message == WM_KEYDOWN && msg->wParam == VK_DELETE)
-            reached.push_back(ClassOf(msg->hwnd));
-        return CallNextHookEx(hook, code, wp, lp);
-    }
-    DeleteKeys() {
-        reached.clear();
-        hook = SetWindowsHookExA(WH_GETMESSAGE, Proc, nullptr, GetCurrentThreadId());
-    }
-    ~DeleteKeys() { UnhookWindowsHookEx(hook); }
-};
 
 // Someone else's procedure, put in front of ours while the dialog is open.
-struct Foreign {
-    static inline WNDPROC previous = nullptr;
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-        return CallWindowProcA(previous, wnd, msg, wp, lp);
-    }
-};
+WNDPROC foreignPrevious = nullptr;
+LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return CallWindowProcA(foreignPrevious, wnd, msg, wp, lp);
+}
 
 // An application form that the dialog finds by its class name.
 struct TBottomPanelForm : tk::Form {
@@ -102,148 +70,103 @@ protected:
         dir.MakeDir("sub");
         dialog.InitialDir = dir.Path();
     }
+    // Runs the dialog through the steps, from its opening to the press that ends it.
+    bool Run(std::vector<Script::Step> steps, int end = IDCANCEL) {
+        steps.insert(steps.begin(), Opened(dialog));
+        steps.push_back(Press(dialog, end));
+        Script s(std::move(steps));
+        return dialog.Execute();
+    }
     TempDir dir;
     TApOpenDialog dialog{tk::App};
 };
 
 }  // namespace
 
-TEST_F(OpenDialogTest, CancelGivesNothingTypedNameGivesItsFullPathBadNamesNothing) {
-    {
-        Script s({Opened(dialog), Type(dialog, "b.txt"), Press(dialog, IDOK)});
-        ASSERT_TRUE(dialog.Execute());
-    }
+TEST_F(OpenDialogTest, ChosenFilesSurviveAHandlersErrorCancelGivesNoneAndTheLastSizeIsKept) {
+    MessageLog log;
+    dialog.OnFolderChange = [] { throw tk::Exception("Folder refused"); };
+    auto resize = [&] { SetWindowPos(dialog.DialogHandle(), nullptr, 0, 0, 700, 520, SWP_NOMOVE | SWP_NOZORDER); };
+    ASSERT_TRUE(Run({Pause(), Check(resize), Type(dialog, "b.txt")}, IDOK));
     EXPECT_EQ(dialog.Files()->ToVector(), std::vector<std::string>{dir / "b.txt"});
-    EXPECT_EQ(dialog.FileName(), dir / "b.txt");
-    {
-        Script s({Opened(dialog), Press(dialog, IDCANCEL)});
-        EXPECT_FALSE(dialog.Execute());
-    }
+    ASSERT_FALSE(log.Boxes.empty());
+    EXPECT_TRUE(log.Last().StandardErrorBox);
+    EXPECT_EQ(log.Last().Text, "Folder refused.");
+    dialog.OnFolderChange = nullptr;
+    RECT r{};
+    EXPECT_FALSE(Run({Pause(), Check([&] { GetWindowRect(dialog.DialogHandle(), &r); })}));
     EXPECT_EQ(dialog.Files()->Count(), 0);
+    EXPECT_EQ((std::pair{r.right - r.left, r.bottom - r.top}), (std::pair{700L, 520L}));
     // A preset name longer than the file buffer is cut; a name the system
     // refuses gets its box, and the dialog ends with nothing chosen.
     dialog.SetFileName(std::string(400, 'n'));
     bool refused = false;
-    {
-        Script s({Opened(dialog), Type(dialog, "a|b.txt"), Press(dialog, IDOK),
-                  [&] {
-                      for (HWND w : VisibleWindowsOf(GetCurrentProcessId()))
-                          if (w != dialog.DialogHandle() && ClassOf(w) == "#32770") {
-                              refused = true;
-                              PostMessageA(w, WM_COMMAND, IDOK, 0);
-                          }
-                      return refused;
-                  },
-                  Press(dialog, IDCANCEL)});
-        EXPECT_FALSE(dialog.Execute());
-    }
+    EXPECT_FALSE(Run({Type(dialog, "a|b.txt"), Press(dialog, IDOK), [&] {
+                          HWND box = SystemDialog(dialog.DialogHandle());
+                          return refused = box && testsupport::Press(box, IDOK);
+                      }}));
     EXPECT_TRUE(refused);
     EXPECT_EQ(dialog.Files()->Count(), 0);
     EXPECT_EQ(TApCustomOpenDialog::ActiveDialog(), nullptr);
 }
 
-TEST_F(OpenDialogTest, BatchConfigurationShowsTheSystemPlacesBarTitleAndAdd) {
-    dialog.SetTitle("Choose Files");
-    dialog.DlgItemsCaptions()->OK = "Add";
-    dialog.PlacesBar()->Visible = true;
-    dialog.PlacesBar()->Native = true;
-    std::string title, ok;
-    bool systemBar = false;
-    {
-        Script s({Opened(dialog), Check([&] {
-                      title = TextOf(dialog.DialogHandle());
-                      ok = TextOf(Item(dialog, IDOK));
-                      systemBar = Visible(dialog, 1184);
-                      for (int id : {1137, 1091, 1090, 1136, 1089, IDOK, IDCANCEL})
-                          EXPECT_TRUE(Visible(dialog, id)) << id;
-                      // A title set while the dialog is open shows at once, cut to 511 characters.
-                      dialog.SetTitle(std::string(600, 't'));
-                      EXPECT_EQ(TextOf(dialog.DialogHandle()), std::string(511, 't'));
-                  }),
-                  Press(dialog, IDCANCEL)});
-        dialog.Execute();
-    }
-    EXPECT_EQ(title, "Choose Files");
-    EXPECT_EQ(ok, "Add");
-    EXPECT_TRUE(systemBar);
-    dialog.PlacesBar()->Visible = false;
-    {
-        Script s({Opened(dialog), Check([&] { systemBar = Visible(dialog, 1184); }), Press(dialog, IDCANCEL)});
-        dialog.Execute();
-    }
-    EXPECT_FALSE(systemBar);
-}
-
-TEST_F(OpenDialogTest, ControlsOutsideVisibleControlsAreHiddenAndComeBack) {
+TEST_F(OpenDialogTest, ShowsTheSystemPlacesBarAndOnlyTheControlsAskedFor) {
+    dialog.PlacesBar()->Visible = dialog.PlacesBar()->Native = true;
     TApOpenDlgControls shown = kAllDlgControls;
     for (TApOpenDlgControl c : {dcFileTypeLabel, dcFileType, dcToolBar, dcSelectionCtrl}) shown.Exclude(c);
     dialog.SetVisibleControls(shown);
-    HWND toolbar = nullptr;
-    Script s({Opened(dialog), Check([&] {
-                  EXPECT_FALSE(Visible(dialog, 1089));
-                  EXPECT_FALSE(Visible(dialog, 1136));
-                  EXPECT_TRUE(Visible(dialog, 1090));
-                  EXPECT_FALSE(IsWindowVisible(ShellView(dialog)));
-                  EXPECT_FALSE(IsWindowEnabled(ShellView(dialog)));
-                  // The navigation toolbar, not the system's places bar.
-                  toolbar = FindDescendant(dialog.DialogHandle(), "ToolbarWindow32");
-                  for (HWND w = GetWindow(dialog.DialogHandle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-                      if (ClassOf(w) == "ToolbarWindow32" && GetDlgCtrlID(w) != 1184) toolbar = w;
-                  EXPECT_FALSE(IsWindowVisible(toolbar));
-                  dialog.SetVisibleControls(kAllDlgControls);
-                  EXPECT_TRUE(Visible(dialog, 1089));
-                  EXPECT_TRUE(IsWindowVisible(toolbar));
-                  EXPECT_TRUE(IsWindowVisible(ShellView(dialog)));
-              }),
-              Press(dialog, IDCANCEL)});
-    dialog.Execute();
-    EXPECT_NE(toolbar, nullptr);
+    std::vector<bool> seen;  // the places bar, the file type label, the file list, the navigation toolbar
+    auto look = [&] {
+        HWND d = dialog.DialogHandle(), toolbar = nullptr;
+        for (HWND w = GetWindow(d, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (ClassOf(w) == "ToolbarWindow32" && GetDlgCtrlID(w) != 1184) toolbar = w;
+        for (HWND w : {GetDlgItem(d, 1184), GetDlgItem(d, 1089), ShellView(dialog), toolbar}) seen.push_back(IsWindowVisible(w));
+    };
+    Run({Check([&] {
+        look();
+        dialog.SetVisibleControls(kAllDlgControls);
+        look();
+    })});
+    EXPECT_EQ(seen, (std::vector<bool>{true, false, false, false, true, true, true, true}));
+    dialog.PlacesBar()->Visible = false;
+    Run({Check([&] { seen = {IsWindowVisible(GetDlgItem(dialog.DialogHandle(), 1184)) != FALSE}; })});
+    EXPECT_EQ(seen, std::vector<bool>{false});
 }
 
 TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileList) {
     dialog.ListViewStyles()->EnableDelete = false;
-    DeleteKeys keys;
-    std::string field;
-    Script s({Opened(dialog), Check([&] {
-                  SetFocus(FileList(dialog));
-                  Key(VK_DELETE);
-              }),
-              Check([&] {
-                  SetWindowTextA(dialog.FileNameField(), "abc");
-                  SetFocus(dialog.FileNameField());
-                  SendMessageA(dialog.FileNameField(), EM_SETSEL, 0, 0);
-                  Key(VK_DELETE);
-              }),
-              Check([&] { field = TextOf(dialog.FileNameField()); }), Press(dialog, IDCANCEL)});
-    dialog.Execute();
-    EXPECT_EQ(field, "bc");
-    EXPECT_EQ(keys.reached, std::vector<std::string>{"Edit"});
+    HHOOK watch = SetWindowsHookExA(WH_GETMESSAGE, DeleteWatch, nullptr, GetCurrentThreadId());
+    HWND field = nullptr;
+    std::string left;
+    Run({Check([&] {
+             SetFocus(FileList(dialog));
+             Keys({VK_DELETE});
+         }),
+         Check([&] {
+             SetWindowTextA(field = dialog.FileNameField(), "abc");
+             SetFocus(field);
+             SendMessageA(field, EM_SETSEL, 0, 0);
+             Keys({VK_DELETE});
+         }),
+         Check([&] { left = TextOf(field); })});
+    UnhookWindowsHookEx(watch);
+    EXPECT_EQ(left, "bc");
+    EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
 }
 
 TEST_F(OpenDialogTest, NoMenuOnEmptySpaceButOneOverSelectedFiles) {
     dialog.ListViewStyles()->PopupOnEmpty = false;
-    auto menuUp = [] {
-        HWND menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    };
+    auto menuUp = [] { return IsWindowVisible(FindWindowA("#32768", nullptr)) != FALSE; };
     auto rightClick = [&](int item) {
-        LVITEMA state{};
-        state.stateMask = LVIS_SELECTED;
-        SendMessageA(FileList(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-        if (item >= 0) {
-            state.state = LVIS_SELECTED;
-            SendMessageA(FileList(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
-        }
+        ListView_SetItemState(FileList(dialog), -1, 0, LVIS_SELECTED);
+        if (item >= 0) ListView_SetItemState(FileList(dialog), item, LVIS_SELECTED, LVIS_SELECTED);
         RECT r;
         GetWindowRect(FileList(dialog), &r);
-        PostMessageA(ShellView(dialog), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FileList(dialog)),
-                     MAKELPARAM(r.right - 20, r.bottom - 20));
+        PostMessageA(ShellView(dialog), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FileList(dialog)), MAKELPARAM(r.right - 20, r.bottom - 20));
     };
     bool onEmpty = true, onSelection = false;
-    Script s({Opened(dialog), Check([&] { rightClick(-1); }), Pause(), Check([&] { onEmpty = menuUp(); }),
-              Check([&] { rightClick(0); }), [&] { return onSelection = menuUp(); }, Check([] { EndMenu(); }),
-              Pause(), Press(dialog, IDCANCEL)});
-    dialog.Execute();
+    Run({Check([&] { rightClick(-1); }), Pause(), Check([&] { onEmpty = menuUp(); }), Check([&] { rightClick(0); }),
+         [&] { return onSelection = menuUp(); }, Check([] { EndMenu(); }), Pause()});
     EXPECT_FALSE(onEmpty);
     EXPECT_TRUE(onSelection);
 }
@@ -258,63 +181,37 @@ TEST_F(OpenDialogTest, ExtensionFilterRemovesExactlyTheRejectedItems) {
         include = path.size() < rejected.size() || path.compare(path.size() - rejected.size(), rejected.size(), rejected) != 0;
     };
     Names first, second;
-    Script s({Opened(dialog), [&] {
-                  first = ListedNames(FileList(dialog));
-                  return !first.count("c.dat");
-              },
-              Check([&] {
-                  // A sort runs the filter, which posts its removal; a second
-                  // sort reorders the list before the removal arrives.
-                  rejected = "b.txt";
-                  SendMessageA(FileList(dialog), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(SameOrder));
-                  SendMessageA(FileList(dialog), LVM_SORTITEMSEX, 0, reinterpret_cast<LPARAM>(Reversed));
-              }),
-              Check([&] { second = ListedNames(FileList(dialog)); }), Press(dialog, IDCANCEL)});
-    dialog.Execute();
+    Run({[&] {
+             first = ListedNames(FileList(dialog));
+             return !first.count("c.dat");
+         },
+         Check([&] {
+             // A sort runs the filter, which posts its removal; a second
+             // sort reorders the list before the removal arrives.
+             rejected = "b.txt";
+             SendMessageA(FileList(dialog), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(SameOrder));
+             SendMessageA(FileList(dialog), LVM_SORTITEMSEX, 0, reinterpret_cast<LPARAM>(Reversed));
+         }),
+         Check([&] { second = ListedNames(FileList(dialog)); })});
     EXPECT_EQ(first, (Names{"a.txt", "b.txt", "d.txt", "e.txt"}));
     EXPECT_EQ(second, (Names{"a.txt", "d.txt", "e.txt"}));
     EXPECT_EQ(sender, dialog.ExtFilter());
 }
 
-TEST_F(OpenDialogTest, SecondExecuteOpensAtTheSizeOfTheLastClose) {
-    SIZE size{};
-    {
-        Script s({Opened(dialog), Pause(), Check([&] {
-                      SetWindowPos(dialog.DialogHandle(), nullptr, 0, 0, 700, 520, SWP_NOMOVE | SWP_NOZORDER);
-                  }),
-                  Press(dialog, IDCANCEL)});
-        dialog.Execute();
-    }
-    {
-        Script s({Opened(dialog), Pause(), Check([&] {
-                      RECT r;
-                      GetWindowRect(dialog.DialogHandle(), &r);
-                      size = {r.right - r.left, r.bottom - r.top};
-                  }),
-                  Press(dialog, IDCANCEL)});
-        dialog.Execute();
-    }
-    EXPECT_EQ(size.cx, 700);
-    EXPECT_EQ(size.cy, 520);
-}
-
 TEST_F(OpenDialogTest, NestedExecuteRestoresTheOuterAndCloseLeavesNothingBehind) {
     TApOpenDialog inner(tk::App);
     inner.InitialDir = dir.Path();
-    HHOOK outerHooks[2] = {}, innerHooks[2] = {};
+    using Hooks = std::pair<HHOOK, HHOOK>;
+    auto hooks = [] { return Hooks{TApCustomOpenDialog::KeyboardHook(), TApCustomOpenDialog::CallWndProcHook()}; };
+    Hooks outerHooks, innerHooks;
     std::vector<std::pair<HWND, LONG_PTR>> ours;  // windows and our procedures in them
-    bool restored = false, foreignKept = false;
+    bool restored = true, foreignKept = false;
+    inner.OnShow = [&] { innerHooks = hooks(); };
     dialog.OnShow = [&] {
-        outerHooks[0] = TApCustomOpenDialog::KeyboardHook();
-        outerHooks[1] = TApCustomOpenDialog::CallWndProcHook();
-        inner.OnShow = [&] {
-            innerHooks[0] = TApCustomOpenDialog::KeyboardHook();
-            innerHooks[1] = TApCustomOpenDialog::CallWndProcHook();
-        };
+        outerHooks = hooks();
         inner.Execute();
         EXPECT_EQ(TApCustomOpenDialog::ActiveDialog(), &dialog);
-        EXPECT_EQ(TApCustomOpenDialog::KeyboardHook(), outerHooks[0]);
-        EXPECT_EQ(TApCustomOpenDialog::CallWndProcHook(), outerHooks[1]);
+        EXPECT_EQ(hooks(), outerHooks);
     };
     // By the folder change all four windows are ours.
     dialog.OnFolderChange = [&] {
@@ -323,62 +220,41 @@ TEST_F(OpenDialogTest, NestedExecuteRestoresTheOuterAndCloseLeavesNothingBehind)
         for (HWND w : {FindWindowExA(dlg, nullptr, "#32770", nullptr), ShellView(dialog), FileList(dialog), dlg})
             ours.emplace_back(w, GetWindowLongPtrA(w, GWLP_WNDPROC));
         // Someone subclasses the dialog after us.
-        Foreign::previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Foreign::Proc)));
+        foreignPrevious = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignProc)));
     };
     // The system destroys its shell view before the dialog goes, which
     // gives both back their procedures on the way.
     dialog.OnClose = [&] {
-        restored = true;
-        for (size_t i = 0; i + 1 < ours.size(); ++i)
-            restored = restored && GetWindowLongPtrA(ours[i].first, GWLP_WNDPROC) != ours[i].second;
-        foreignKept = GetWindowLongPtrA(ours.back().first, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(Foreign::Proc);
+        for (size_t i = 0; i + 1 < ours.size(); ++i) restored = restored && GetWindowLongPtrA(ours[i].first, GWLP_WNDPROC) != ours[i].second;
+        foreignKept = GetWindowLongPtrA(ours.back().first, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ForeignProc);
     };
     Script s({Opened(inner), Press(inner, IDCANCEL), Opened(dialog), Press(dialog, IDCANCEL)});
     dialog.Execute();
-    EXPECT_NE(innerHooks[0], nullptr);
-    EXPECT_NE(innerHooks[0], outerHooks[0]);
+    EXPECT_NE(innerHooks.first, nullptr);
+    EXPECT_NE(innerHooks.first, outerHooks.first);
     EXPECT_EQ(ours.size(), 4u);
     EXPECT_TRUE(restored);
     EXPECT_TRUE(foreignKept);
     EXPECT_EQ(TApCustomOpenDialog::ActiveDialog(), nullptr);
-    EXPECT_EQ(TApCustomOpenDialog::KeyboardHook(), nullptr);
-    for (HHOOK h : {outerHooks[0], outerHooks[1], innerHooks[0], innerHooks[1]}) EXPECT_FALSE(UnhookWindowsHookEx(h));
-}
-
-TEST_F(OpenDialogTest, AHandlersErrorIsReportedAndTheDialogGoesOn) {
-    MessageLog log;
-    dialog.OnFolderChange = [] { throw tk::Exception("Folder refused"); };
-    Script s({Opened(dialog), Type(dialog, "a.txt"), Press(dialog, IDOK)});
-    EXPECT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.FileName(), dir / "a.txt");
-    ASSERT_FALSE(log.Boxes.empty());
-    EXPECT_TRUE(log.Last().StandardErrorBox);
-    EXPECT_EQ(log.Last().Text, "Folder refused.");
+    EXPECT_EQ(hooks(), Hooks{});
+    for (HHOOK h : {outerHooks.first, outerHooks.second, innerHooks.first, innerHooks.second}) EXPECT_FALSE(UnhookWindowsHookEx(h));
 }
 
 TEST_F(OpenDialogTest, APanelFormIsFoundByClassNameEmbeddedAtTheBottomAndGivenBack) {
     TBottomPanelForm panel;
     dialog.CustDlgParams()->SetBottomFormName("bottompanelform");
-    HWND parent = nullptr, dlg = nullptr;
     RECT client{}, bounds{};
     bool shown = false;
-    Script s({Opened(dialog), Pause(), Check([&] {
-                  dlg = dialog.DialogHandle();
-                  GetClientRect(dlg, &client);
-                  parent = GetParent(panel.Handle());
-                  shown = IsWindowVisible(panel.Handle());
-                  GetWindowRect(panel.Handle(), &bounds);
-                  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&bounds), 2);
-              }),
-              Press(dialog, IDCANCEL)});
-    dialog.Execute();
-    EXPECT_EQ(parent, dlg);
+    Run({Pause(), Check([&] {
+             GetClientRect(dialog.DialogHandle(), &client);
+             shown = IsWindowVisible(panel.Handle());
+             GetWindowRect(panel.Handle(), &bounds);
+             MapWindowPoints(nullptr, dialog.DialogHandle(), reinterpret_cast<POINT*>(&bounds), 2);
+             EXPECT_EQ(GetParent(panel.Handle()), dialog.DialogHandle());
+         })});
     EXPECT_TRUE(shown);
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.bottom, client.bottom);
-    EXPECT_EQ(bounds.right, client.right);
-    EXPECT_EQ(bounds.bottom - bounds.top, 40);
+    EXPECT_EQ((std::vector<LONG>{bounds.left, bounds.top, bounds.right, bounds.bottom}),
+              (std::vector<LONG>{0, client.bottom - 40, client.right, client.bottom}));
     EXPECT_FALSE(IsWindowVisible(panel.Handle()));
     EXPECT_FALSE(GetWindowLongPtrA(panel.Handle(), GWL_STYLE) & WS_CHILD);
 }

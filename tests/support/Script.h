@@ -1,4 +1,4 @@
-// Acts on a modal window from inside its own message loop, one step per
+// Acts on modal windows from inside their own message loop, one step per
 // tick, as a person would.
 #pragma once
 
@@ -6,12 +6,15 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace testsupport {
 
 // A step that returns false is tried again at the next tick, ten seconds at
-// most; a step may run a modal loop of its own, in which the next steps go on.
+// most; then every system dialog is cancelled, so that a failing test ends.
+// A step may run a modal loop of its own, in which the next steps go on.
 class Script {
 public:
     using Step = std::function<bool()>;
@@ -40,5 +43,16 @@ inline Script::Step Check(std::function<void()> f) {
 inline Script::Step Pause() {
     return [] { return true; };
 }
+
+// A visible system dialog of this process other than `except`.
+HWND SystemDialog(HWND except = nullptr);
+// Acts on the system dialog once one is up; false: not ready yet.
+Script::Step OnDialog(std::function<bool(HWND)> act);
+// Presses a dialog's button by its identifier.
+bool Press(HWND dialog, int id);
+// Keys pressed and released, one after the other.
+void Keys(std::initializer_list<WORD> keys);
+// A drop of file names as the shell hands it to a window.
+HGLOBAL MakeDrop(const std::vector<std::string>& names);
 
 }  // namespace testsupport
