@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <limits>
 #include <iterator>
 
 // The dialog refers to this variable, which links the bar into the program.
@@ -260,7 +261,21 @@ void TApPlacesBarOptions::LoadPlaces() {
         return;
     }
     const std::string base = KeyPath(registryKey_) + "\\";
-    for (const std::string& name : SubkeyNames(key.get())) {
+    // The registry lists Place_10 before Place_2: places come back in the
+    // order they were saved, or a bar of more than ten would be reshuffled
+    // at every opening. Other subkeys follow in the registry's order.
+    std::vector<std::string> names = SubkeyNames(key.get());
+    auto index = [](const std::string& name) -> long long {
+        const std::string prefix = "Place_";
+        if (name.size() <= prefix.size() || !tk::SameText(name.substr(0, prefix.size()), prefix) ||
+            name.size() > prefix.size() + 9 ||
+            name.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
+            return std::numeric_limits<long long>::max();
+        return std::stoll(name.substr(prefix.size()));
+    };
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const std::string& a, const std::string& b) { return index(a) < index(b); });
+    for (const std::string& name : names) {
         tk::RegKey sub = OpenKey(HKEY_CURRENT_USER, base + name);
         if (!sub) continue;
         const HKEY k = sub.get();
