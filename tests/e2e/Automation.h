@@ -27,6 +27,11 @@ public:
     bool Started() const { return info_.hProcess != nullptr; }
     // Waits for the process to end; false on time-out.
     bool WaitForExit(DWORD ms, DWORD* exitCode);
+    // The exit code once the process ends; STILL_ACTIVE when it goes on.
+    DWORD ExitCode(DWORD ms = 15000) {
+        DWORD code = STILL_ACTIVE;
+        return WaitForExit(ms, &code) ? code : STILL_ACTIVE;
+    }
     std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
     // Waits for a visible top-level window with this caption.
     HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const;

@@ -1,4 +1,5 @@
 #include "support/GuiFixture.h"
+#include "support/Script.h"
 #include "support/Windows.h"
 #include "toolkit/StdCtrls.h"
 
@@ -7,63 +8,55 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <utility>
 
 using namespace testsupport;
 
 namespace {
 
-// Runs an action from inside the next modal loop, as a person would act on
-// a window that is up.
-class Later {
-public:
-    explicit Later(std::function<void()> action) {
-        pending_ = std::move(action);
-        timer_ = SetTimer(nullptr, 0, 50, Fire);
+struct TestForm : tk::Form {
+    TestForm() : tk::Form(tk::App) {
+        SetClientSize(300, 200);
+        SetName("TestForm");
     }
-    ~Later() { KillTimer(nullptr, timer_); }
-
-private:
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        if (auto action = std::move(pending_)) action();
-    }
-    static inline std::function<void()> pending_;
-    UINT_PTR timer_;
 };
+
+// Posts a message to a control once it is on screen, as a person acts on
+// what is shown.
+Script::Step PostWhenShown(tk::Control* c, UINT msg) {
+    return [c, msg] { return IsWindowVisible(c->Handle()) && PostMessageA(c->Handle(), msg, 0, 0); };
+}
 
 }  // namespace
 
 TEST(ModalShowing, CloseOrAModalButtonEndsItAndTheWindowIsKept) {
-    tk::Form form(tk::App);
-    form.SetClientSize(200, 100);
+    TestForm form;
     auto* edit = tk::Make<tk::Edit>(&form, &form, "Field", {8, 8, 100, 21}, "kept", 0);
     auto* ok = tk::Make<tk::Button>(&form, &form, "Ok", {8, 40, 75, 25}, "Ok", 1);
     ok->ModalResult = tk::mrOk;
     form.AfterConstruction();
-    Later close([&] { PostMessageA(form.Handle(), WM_CLOSE, 0, 0); });
+    Script script({PostWhenShown(&form, WM_CLOSE), PostWhenShown(ok, BM_CLICK)});
     EXPECT_EQ(form.ShowModal(), tk::mrCancel);
     EXPECT_FALSE(IsWindowVisible(form.Handle()));
     EXPECT_EQ(edit->Text(), "kept");
-    Later press([&] { PostMessageA(ok->Handle(), BM_CLICK, 0, 0); });
     EXPECT_EQ(form.ShowModal(), tk::mrOk);
 }
 
 TEST(MessageBoxes, ShowKindCaptionTextAndButtonsAndReturnThePressedOne) {
     std::vector<std::string> buttons, texts;
-    Later answer([&] {
+    Script answer({[&] {
         HWND box = VisibleWindowOf(GetCurrentProcessId(), "Confirm");
         buttons = TextsOf(box, "Button");
         texts = TextsOf(box, "Static");
-        PostMessageA(FindDescendant(box, "Button", "&No"), BM_CLICK, 0, 0);
-    });
+        return box && PostMessageA(FindDescendant(box, "Button", "&No"), BM_CLICK, 0, 0);
+    }});
     EXPECT_EQ(tk::MessageDlg("Replace & keep?", tk::MsgDlgType::Confirmation, {tk::mbYes, tk::mbNo}), tk::mrNo);
     EXPECT_EQ(buttons, (std::vector<std::string>{"&Yes", "&No"}));
     EXPECT_EQ(texts, std::vector<std::string>{"Replace & keep?"});
 }
 
 TEST(Keyboard, EnterReachesTheEditUnlessTheFormHasADefaultButton) {
-    tk::Form form(tk::App);
-    form.SetClientSize(200, 100);
+    TestForm form;
     auto* edit = tk::Make<tk::Edit>(&form, &form, "Field", {8, 8, 100, 21}, "", 0);
     std::string typed;
     edit->OnKeyPress = [&](char& key) { typed += key; };
@@ -87,12 +80,10 @@ TEST(Keyboard, EnterReachesTheEditUnlessTheFormHasADefaultButton) {
     pressEnter();
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(typed, "\r");
-    form.Hide();
 }
 
 TEST(Keyboard, TabFollowsTheTabOrderIntoContainersNotTheDeclaredOrder) {
-    tk::Form form(tk::App);
-    form.SetClientSize(300, 200);
+    TestForm form;
     auto* group = tk::Make<tk::GroupBox>(&form, &form, "Group", {8, 8, 200, 100}, "Group", 1);
     auto* inner = tk::Make<tk::Button>(&form, group, "Inner", {8, 16, 75, 25}, "Inner", 0);
     auto* second = tk::Make<tk::Edit>(&form, &form, "Second", {8, 120, 100, 21}, "", 2);
@@ -108,12 +99,10 @@ TEST(Keyboard, TabFollowsTheTabOrderIntoContainersNotTheDeclaredOrder) {
     }
     form.SelectNext(false);
     EXPECT_TRUE(second->Focused());
-    form.Hide();
 }
 
 TEST(Keyboard, AltAndALabelsMarkedLetterFocusTheControlItNames) {
-    tk::Form form(tk::App);
-    form.SetClientSize(200, 100);
+    TestForm form;
     auto* label = tk::Make<tk::Label>(&form, &form, "Label", {8, 8, 0, 0}, "Na&me:");
     auto* first = tk::Make<tk::Edit>(&form, &form, "First", {60, 8, 100, 21}, "", 0);
     auto* named = tk::Make<tk::Edit>(&form, &form, "Named", {60, 40, 100, 21}, "", 1);
@@ -126,7 +115,6 @@ TEST(Keyboard, AltAndALabelsMarkedLetterFocusTheControlItNames) {
     alt.wParam = 'M';
     EXPECT_TRUE(form.DialogKey(alt));
     EXPECT_TRUE(named->Focused());
-    form.Hide();
 }
 
 TEST(Release, TheComponentOutlivesTheMessageBeingHandled) {
@@ -159,13 +147,6 @@ struct Foreign {
         previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
     }
     static void Unhook(HWND wnd) { SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)); }
-};
-
-struct TestForm : tk::Form {
-    explicit TestForm(int w = 300, int h = 200) : tk::Form(tk::App) {
-        SetClientSize(w, h);
-        SetName("TestForm");
-    }
 };
 
 }  // namespace
@@ -253,17 +234,12 @@ TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
     SetWindowPos(form.Handle(), nullptr, 0, 0, 420, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client;
     GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(form.Width(), 420);
-    EXPECT_EQ(form.Height(), 330);
-    EXPECT_EQ(form.ClientWidth(), client.right);
-    EXPECT_EQ(form.ClientHeight(), client.bottom);
-    EXPECT_EQ(formResizes, 1);
+    EXPECT_EQ((std::vector<LONG>{form.Width(), form.Height(), form.ClientWidth(), form.ClientHeight(), formResizes}),
+              (std::vector<LONG>{420, 330, client.right, client.bottom, 1}));
     MoveWindow(edit->Handle(), 20, 30, 150, 25, TRUE);
-    EXPECT_EQ((std::vector<int>{edit->Left(), edit->Top(), edit->Width(), edit->Height()}),
-              (std::vector<int>{20, 30, 150, 25}));
-    EXPECT_EQ(editResizes, 1);
+    EXPECT_EQ((std::vector<int>{edit->Left(), edit->Top(), edit->Width(), edit->Height(), editResizes}),
+              (std::vector<int>{20, 30, 150, 25, 1}));
     edit->SetBounds(20, 30, 120, 25);
-    EXPECT_EQ(edit->Width(), 120);
     EXPECT_EQ(editResizes, 2);
 }
 
@@ -300,14 +276,13 @@ TEST(Recreation, KeepsTheStateOfEveryDescendant) {
 }
 
 namespace {
-// The three ways a person can end the program from inside the event loop.
+// A main window whose button a person presses once the event loop runs.
 struct Halting : TestForm {
     tk::Button* Go = tk::Make<tk::Button>(this, this, "Go", {8, 8, 75, 25}, "Go", 0);
     Halting() { AfterConstruction(); }
     int RunUntilHalt() {
-        tk::Form* saved = tk::App->MainForm;
-        tk::App->MainForm = this;
-        Later press([this] { PostMessageA(Go->Handle(), BM_CLICK, 0, 0); });
+        tk::Form* saved = std::exchange(tk::App->MainForm, this);
+        Script press({PostWhenShown(Go, BM_CLICK)});
         int code = tk::App->Run();
         tk::App->MainForm = saved;
         return code;
@@ -315,35 +290,23 @@ struct Halting : TestForm {
 };
 }  // namespace
 
-TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCode) {
+TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCodeAlsoFromAModalWindow) {
     {
         Halting main;
         main.Go->OnClick = [] { throw tk::EHalt{5}; };
         EXPECT_EQ(main.RunUntilHalt(), 5);
     }
-    {
-        Halting main;
-        TestForm modal;
-        auto* stop = tk::Make<tk::Button>(&modal, &modal, "Stop", {8, 8, 75, 25}, "Stop", 0);
-        stop->OnClick = [] { throw tk::EHalt{6}; };
-        modal.AfterConstruction();
-        main.Go->OnClick = [&] {
-            Later press([&] { PostMessageA(stop->Handle(), BM_CLICK, 0, 0); });
-            modal.ShowModal();
-        };
-        EXPECT_EQ(main.RunUntilHalt(), 6);
-        EXPECT_FALSE(IsWindowVisible(modal.Handle()));
-    }
-    {
-        Halting main;
-        MessageLog boxes;
-        boxes.Answers = {tk::mrNo};
-        main.Go->OnClick = [] {
-            if (tk::MessageDlg("Go on?", tk::MsgDlgType::Confirmation, {tk::mbYes, tk::mbNo}) == tk::mrNo)
-                throw tk::EHalt{7};
-        };
-        EXPECT_EQ(main.RunUntilHalt(), 7);
-    }
+    Halting main;
+    TestForm modal;
+    auto* stop = tk::Make<tk::Button>(&modal, &modal, "Stop", {8, 8, 75, 25}, "Stop", 0);
+    stop->OnClick = [] { throw tk::EHalt{6}; };
+    modal.AfterConstruction();
+    main.Go->OnClick = [&] {
+        Script press({PostWhenShown(stop, BM_CLICK)});
+        modal.ShowModal();
+    };
+    EXPECT_EQ(main.RunUntilHalt(), 6);
+    EXPECT_FALSE(IsWindowVisible(modal.Handle()));
 }
 
 namespace {
@@ -391,5 +354,4 @@ TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
     EXPECT_TRUE(SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));
     EXPECT_EQ(tk::Control::ControlAtPos({swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1}), swatch);
-    form.Hide();
 }
