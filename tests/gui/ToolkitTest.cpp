@@ -259,38 +259,28 @@ TEST(Recreation, KeepsTheStateOfEveryDescendant) {
               (std::vector<bool>{true, false, true}));
 }
 
-namespace {
-// A main window whose button a person presses once the event loop runs.
-struct Halting : TestForm {
-    tk::Button* Go = tk::Make<tk::Button>(this, this, "Go", {8, 8, 75, 25}, "Go", 0);
-    Halting() { AfterConstruction(); }
-    int RunUntilHalt() {
-        tk::Form* saved = std::exchange(tk::App->MainForm, this);
-        Script press({PostWhenShown(Go, BM_CLICK)});
-        int code = tk::App->Run();
-        tk::App->MainForm = saved;
-        return code;
-    }
-};
-}  // namespace
-
 TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCodeAlsoFromAModalWindow) {
-    {
-        Halting main;
-        main.Go->OnClick = [] { throw tk::EHalt{5}; };
-        EXPECT_EQ(main.RunUntilHalt(), 5);
-    }
-    Halting main;
-    TestForm modal;
+    TestForm main, modal;
+    auto* go = tk::Make<tk::Button>(&main, &main, "Go", {8, 8, 75, 25}, "Go", 0);
     auto* stop = tk::Make<tk::Button>(&modal, &modal, "Stop", {8, 8, 75, 25}, "Stop", 0);
-    stop->OnClick = [] { throw tk::EHalt{6}; };
+    main.AfterConstruction();
     modal.AfterConstruction();
-    main.Go->OnClick = [&] {
+    tk::Form* saved = std::exchange(tk::App->MainForm, &main);
+    // A person presses Go once the event loop runs.
+    auto runUntilHalt = [&] {
+        Script press({PostWhenShown(go, BM_CLICK)});
+        return tk::App->Run();
+    };
+    go->OnClick = [] { throw tk::EHalt{5}; };
+    EXPECT_EQ(runUntilHalt(), 5);
+    stop->OnClick = [] { throw tk::EHalt{6}; };
+    go->OnClick = [&] {
         Script press({PostWhenShown(stop, BM_CLICK)});
         modal.ShowModal();
     };
-    EXPECT_EQ(main.RunUntilHalt(), 6);
+    EXPECT_EQ(runUntilHalt(), 6);
     EXPECT_FALSE(IsWindowVisible(modal.Handle()));
+    tk::App->MainForm = saved;
 }
 
 namespace {

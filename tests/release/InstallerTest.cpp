@@ -20,22 +20,9 @@ namespace {
 const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenmoor";
 const std::string SettingsKey = "Software\\Quenmoor";
 
-// Runs a command line to its end; its exit code, or -1.
-long RunToEnd(std::string commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<long>(code);
-}
-
-long RunInstaller(const std::string& arguments) {
-    return RunToEnd("\"" + WinePath(QUENMOOR_SETUP) + "\" " + arguments);
+// Runs a program to its end; its exit code.
+DWORD RunToEnd(const std::string& exe, const std::string& arguments) {
+    return Program(ProductDir(), exe, arguments).ExitCode(120000);
 }
 
 // The files of a folder, sorted, with their total size in bytes.
@@ -130,11 +117,10 @@ bool AnyIntegrationKey() {
     return false;
 }
 
-// The quiet uninstall command of the entry; the uninstaller goes on in a copy
-// of itself, so the end is when its entry is gone.
-void UninstallQuietly() {
-    std::string command = RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
-    ASSERT_EQ(RunToEnd(command), 0) << command;
+// The uninstaller goes on in a copy of itself, so the end is when its entry
+// is gone.
+void UninstallQuietly(const std::string& dir) {
+    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
     EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
 }
 
@@ -144,7 +130,7 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     CoInitialize(nullptr);
     TempDir temp;
     const std::string dir = temp / "Quenmoor";
-    ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + dir), 0u);
 
     ExpectProductFilesIn(dir);
     EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor.lnk"), dir + "\\ombrel.exe");
@@ -169,7 +155,7 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     WriteFile(dir + "\\readme.txt", "changed");
     HMODULE held = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
     ASSERT_NE(held, nullptr);
-    ASSERT_EQ(RunInstaller("/S"), 0);
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S"), 0u);
     ExpectProductFilesIn(dir, {"Ombrel.dll.old"});
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll.old"));
     EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "Russian");
@@ -181,7 +167,7 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     HMODULE program = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
     HMODULE extension = LoadLibraryA((dir + "\\tessivar.dll").c_str());
     ASSERT_TRUE(program && extension);
-    UninstallQuietly();
+    UninstallQuietly(dir);
     EXPECT_EQ(FilesIn(dir), (Names{"Ombrel.dll", "notes.txt", "tessivar.dll"}));
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll"));
     EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <shlobj.h>
 #include <span>
 
@@ -200,9 +202,7 @@ TEST_F(Tessivar, LinksHereMakesRealLinksAndNeverReplaces) {
     std::wstring a = Wide(dir.MakeFile("a.txt", "new")), b = Wide(dir.MakeFile("b.dat"));
     // A name the ANSI code page cannot hold.
     std::wstring unicode = Wide(dir.Path()) + L"\\\u65E5\u672C\u8A9E.txt";
-    HANDLE h = CreateFileW(unicode.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    ASSERT_TRUE(std::ofstream(std::filesystem::path(unicode)) << "data");
     std::string taken = WriteFile(dir / "target\\a.txt", "taken");
 
     IContextMenu* menu = MakeMenu({a, b, unicode}, target);
