@@ -53,12 +53,6 @@ void Click(HWND wnd, int x, int y) {
     PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-void DoubleClick(HWND wnd, int x, int y) {
-    Click(wnd, x, y);
-    PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
 void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 void TypeText(HWND edit, const std::string& text) {
@@ -69,11 +63,6 @@ void TypeText(HWND edit, const std::string& text) {
 void Answer(HWND box, const std::string& button) {
     PressButton(FindDescendant(box, "Button", button));
     WaitUntil([&] { return !IsWindowVisible(box); });
-}
-
-void PressKey(HWND wnd, WORD vk) {
-    PostMessageA(wnd, WM_KEYDOWN, vk, 1);
-    PostMessageA(wnd, WM_KEYUP, vk, 0xC0000001);
 }
 
 }  // namespace automation

@@ -44,9 +44,7 @@ private:
 HWND ChildAt(HWND parent, int x, int y);
 // Clicks, keys and typing as the window would get them from a person.
 void Click(HWND wnd, int x, int y);
-void DoubleClick(HWND wnd, int x, int y);
 void PressButton(HWND button);
-void PressKey(HWND wnd, WORD vk);
 // Replaces the whole text of an edit by typing it.
 void TypeText(HWND edit, const std::string& text);
 inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }
