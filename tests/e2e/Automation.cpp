@@ -2,14 +2,6 @@
 
 namespace automation {
 
-std::string WinePath(const std::string& unixPath) {
-    // Wine shows the Unix root as drive Z:.
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
 std::string ProductDir() { return WinePath(QUENMOOR_PRODUCT_DIR); }
 
 Program::Program(const std::string& workDir, const std::string& exe, const std::string& arguments) {

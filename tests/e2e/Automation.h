@@ -2,6 +2,7 @@
 // clicks and types through window messages, reads and answers its boxes.
 #pragma once
 
+#include "support/Files.h"
 #include "support/RawRegistry.h"
 #include "support/Windows.h"
 
@@ -9,8 +10,6 @@ namespace automation {
 
 using namespace testsupport;
 
-// A path that the build hands over, as Wine sees it.
-std::string WinePath(const std::string& unixPath);
 // The product folder as Wine sees it.
 std::string ProductDir();
 

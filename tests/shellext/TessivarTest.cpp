@@ -20,12 +20,7 @@ using Texts = std::vector<std::wstring>;
 
 namespace {
 
-std::wstring ProductDir() {
-    std::wstring p = Wide("Z:" + std::string(QUENMOOR_PRODUCT_DIR));
-    for (wchar_t& c : p)
-        if (c == L'/') c = L'\\';
-    return p + L"\\";
-}
+std::wstring ProductDir() { return Wide(WinePath(QUENMOOR_PRODUCT_DIR) + "\\"); }
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgFn = HRESULT(STDAPICALLTYPE*)();

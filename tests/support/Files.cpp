@@ -58,6 +58,14 @@ std::string TempDir::MakeDir(const std::string& name) {
     return p;
 }
 
+std::string WinePath(const std::string& unixPath) {
+    // Wine shows the Unix root as drive Z:.
+    std::string p = "Z:" + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
 std::wstring Wide(const std::string& s) {
     std::wstring out(s.size(), L'\0');
     out.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size())));

@@ -28,6 +28,8 @@ private:
     std::string path_;
 };
 
+// A path that the build hands over, as Wine sees it.
+std::string WinePath(const std::string& unixPath);
 // A path in the system code page, widened.
 std::wstring Wide(const std::string& s);
 bool FileExists(const std::string& path);
