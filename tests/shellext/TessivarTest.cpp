@@ -3,6 +3,7 @@
 // by offset and by verb, the job on its own thread, the server's counts and
 // its registration.
 #include "settings/ShellIntegration.h"
+#include "support/DropData.h"
 #include "support/Files.h"
 #include "support/RawRegistry.h"
 #include "support/Windows.h"
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <shlobj.h>
 #include <span>
 
 using namespace testsupport;
@@ -55,19 +55,9 @@ protected:
         EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
         factory->Release();
         if (!init) return nullptr;
-        // The shell's own data object over items of one folder, as Explorer
-        // hands them over; simple item ids, so a name may be gone already.
-        std::wstring parent = paths[0].substr(0, paths[0].rfind(L'\\'));
-        PIDLIST_ABSOLUTE source = ILCreateFromPathW(parent.c_str());
-        std::vector<PIDLIST_ABSOLUTE> full;
-        std::vector<PCUIDLIST_RELATIVE> items;
-        for (const std::wstring& p : paths) items.push_back(ILFindLastID(full.emplace_back(SHSimpleIDListFromPath(p.c_str()))));
-        IDataObject* data = nullptr;
-        EXPECT_EQ(CIDLData_CreateFromIDArray(source, UINT(items.size()), items.data(), &data), S_OK);
+        auto* data = new TDropData(paths);
         PIDLIST_ABSOLUTE folder = target.empty() ? nullptr : ILCreateFromPathW(target.c_str());
         EXPECT_EQ(init->Initialize(folder, data, nullptr), S_OK);
-        for (PIDLIST_ABSOLUTE id : full) ILFree(id);
-        ILFree(source);
         ILFree(folder);
         data->Release();
         IContextMenu* menu = nullptr;
