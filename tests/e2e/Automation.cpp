@@ -2,14 +2,6 @@
 
 namespace automation {
 
-std::string WinePath(const std::string& unixPath) {
-    // Wine shows the Unix root as drive Z:.
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
 std::string ProductDir() { return WinePath(QUENMOOR_PRODUCT_DIR); }
 
 Program::Program(const std::string& workDir, const std::string& exe, const std::string& arguments) {
@@ -53,12 +45,6 @@ void Click(HWND wnd, int x, int y) {
     PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-void DoubleClick(HWND wnd, int x, int y) {
-    Click(wnd, x, y);
-    PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
 void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 void TypeText(HWND edit, const std::string& text) {
@@ -69,11 +55,6 @@ void TypeText(HWND edit, const std::string& text) {
 void Answer(HWND box, const std::string& button) {
     PressButton(FindDescendant(box, "Button", button));
     WaitUntil([&] { return !IsWindowVisible(box); });
-}
-
-void PressKey(HWND wnd, WORD vk) {
-    PostMessageA(wnd, WM_KEYDOWN, vk, 1);
-    PostMessageA(wnd, WM_KEYUP, vk, 0xC0000001);
 }
 
 }  // namespace automation

@@ -2,6 +2,7 @@
 // clicks and types through window messages, reads and answers its boxes.
 #pragma once
 
+#include "support/Files.h"
 #include "support/RawRegistry.h"
 #include "support/Windows.h"
 
@@ -9,8 +10,6 @@ namespace automation {
 
 using namespace testsupport;
 
-// A path that the build hands over, as Wine sees it.
-std::string WinePath(const std::string& unixPath);
 // The product folder as Wine sees it.
 std::string ProductDir();
 
@@ -27,6 +26,11 @@ public:
     bool Started() const { return info_.hProcess != nullptr; }
     // Waits for the process to end; false on time-out.
     bool WaitForExit(DWORD ms, DWORD* exitCode);
+    // The exit code once the process ends; STILL_ACTIVE when it goes on.
+    DWORD ExitCode(DWORD ms = 15000) {
+        DWORD code = STILL_ACTIVE;
+        return WaitForExit(ms, &code) ? code : STILL_ACTIVE;
+    }
     std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
     // Waits for a visible top-level window with this caption.
     HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const;
@@ -39,9 +43,7 @@ private:
 HWND ChildAt(HWND parent, int x, int y);
 // Clicks, keys and typing as the window would get them from a person.
 void Click(HWND wnd, int x, int y);
-void DoubleClick(HWND wnd, int x, int y);
 void PressButton(HWND button);
-void PressKey(HWND wnd, WORD vk);
 // Replaces the whole text of an edit by typing it.
 void TypeText(HWND edit, const std::string& text);
 inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }

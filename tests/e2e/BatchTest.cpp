@@ -1,13 +1,17 @@
-// The batch window driven from outside: files picked in the open dialog,
-// an output folder typed, Go!.
+// The batch window driven from outside: files picked in the open dialog or
+// named on the command line, an output folder typed, Go!.
 #include "Automation.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
 
 using namespace automation;
-using testsupport::IdentityOf;
+using testsupport::SharedLinks;
 using testsupport::TempDir;
+
+namespace {
+HWND InputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
+}  // namespace
 
 TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
     TempDir dir;
@@ -18,7 +22,7 @@ TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
     PressButton(FindDescendant(main, "Button", "Multi Hard Link"));
     HWND batch = program.WaitForWindow("Multi Hard Link");
     ASSERT_NE(batch, nullptr);
-    HWND list = ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20);
+    HWND list = InputList(batch);
     ASSERT_EQ(ClassOf(list), "ListBox");
     for (const std::string& file : {a, b}) {
         PressButton(FindDescendant(batch, "Button", "Add..."));
@@ -35,18 +39,11 @@ TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
     TypeText(ChildAt(batch, 72 + 20, 256 + 10), out);
     PressButton(FindDescendant(batch, "Button", "Go!"));
     ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 0; }));
-    for (const std::string& file : {a, b}) {
-        auto source = IdentityOf(file), link = IdentityOf(out + file.substr(file.rfind('\\')));
-        ASSERT_TRUE(source.ok && link.ok) << file;
-        EXPECT_EQ(link.index, source.index);
-        EXPECT_EQ(link.links, 2u);
-    }
+    for (const std::string& file : {a, b}) EXPECT_EQ(SharedLinks(file, out + file.substr(file.rfind('\\'))), 2u) << file;
     PressButton(FindDescendant(batch, "Button", "Cancel"));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
     PostMessageA(main, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(program.WaitForExit(15000, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(program.ExitCode(), 0u);
 }
 
 TEST(EndToEnd, SeveralFilesOnTheCommandLineOpenTheBatchWindowWithThem) {
@@ -55,15 +52,13 @@ TEST(EndToEnd, SeveralFilesOnTheCommandLineOpenTheBatchWindowWithThem) {
     Program program(dir.Path(), "ombrel.exe", "\"" + a + "\" \"" + (dir / "missing.dat") + "\" " + b);
     HWND batch = program.WaitForWindow("Multi Hard Link");
     ASSERT_NE(batch, nullptr);
-    HWND list = ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20);
-    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(InputList(batch), LB_GETCOUNT, 0, 0), 2);
     EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);
+    // Over the main window, which closes the program as usual.
     HWND main = program.WaitForWindow("Quenmoor");
     ASSERT_NE(main, nullptr);
     PressButton(FindDescendant(batch, "Button", "Cancel"));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
     PostMessageA(main, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(program.WaitForExit(15000, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(program.ExitCode(), 0u);
 }

@@ -13,37 +13,28 @@
 
 using namespace automation;
 using namespace testsupport;
+using Names = std::vector<std::string>;
 
 namespace {
 
 const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenmoor";
 const std::string SettingsKey = "Software\\Quenmoor";
 
-// Runs a command line to its end; its exit code, or -1.
-long RunToEnd(std::string commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<long>(code);
+// Runs a program to its end; its exit code.
+DWORD RunToEnd(const std::string& exe, const std::string& arguments) {
+    return Program(ProductDir(), exe, arguments).ExitCode(120000);
 }
 
-long RunInstaller(const std::string& arguments) {
-    return RunToEnd("\"" + WinePath(QUENMOOR_SETUP) + "\" " + arguments);
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
+// The files of a folder, sorted, with their total size in bytes.
+Names FilesIn(const std::string& dir, ULONGLONG* bytes = nullptr) {
+    Names names;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        names.push_back(fd.cFileName);
+        if (bytes) *bytes += (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     std::sort(names.begin(), names.end());
@@ -52,8 +43,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 
 // The installed folder holds the product folder's files, byte for byte, the
 // uninstaller, and the files named besides.
-void ExpectProductFilesIn(const std::string& dir, std::vector<std::string> besides = {}) {
-    std::vector<std::string> expected = FilesIn(ProductDir());
+void ExpectProductFilesIn(const std::string& dir, Names besides = {}) {
+    Names expected = FilesIn(ProductDir());
     expected.push_back("uninstall.exe");
     expected.insert(expected.end(), besides.begin(), besides.end());
     std::sort(expected.begin(), expected.end());
@@ -76,9 +67,8 @@ std::string ShortcutTarget(const std::string& lnk) {
         return target;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        std::wstring wide(lnk.begin(), lnk.end());
         char path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+        if (SUCCEEDED(file->Load(Wide(lnk).c_str(), STGM_READ)) &&
             SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
             target = path;
         file->Release();
@@ -87,99 +77,75 @@ std::string ShortcutTarget(const std::string& lnk) {
     return target;
 }
 
-DWORD RawDword(HKEY root, const std::string& key, const std::string& name) {
-    DWORD value = 0, size = sizeof value;
-    RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
-
-ULONGLONG FolderBytes(const std::string& dir) {
-    ULONGLONG total = 0;
-    for (const std::string& name : FilesIn(dir)) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA((dir + "\\" + name).c_str(), GetFileExInfoStandard, &data))
-            total += (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    }
-    return total;
-}
-
 void ExpectUninstallEntryFor(const std::string& dir) {
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"), "Quenmoor 1.07 (x64)");
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayVersion"), "1.07");
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "Publisher"), "the Quenmoor authors");
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayIcon"), dir + "\\ombrel.exe,0");
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"), dir);
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"), "\"" + dir + "\\uninstall.exe\"");
-    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"), "\"" + dir + "\\uninstall.exe\" /S");
+    const std::pair<const char*, std::string> values[] = {
+        {"DisplayName", "Quenmoor 1.07 (x64)"},
+        {"DisplayIcon", dir + "\\ombrel.exe,0"},
+        {"InstallLocation", dir},
+        {"UninstallString", "\"" + dir + "\\uninstall.exe\""},
+        {"QuietUninstallString", "\"" + dir + "\\uninstall.exe\" /S"}};
+    for (const auto& [name, value] : values) EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, name), value);
     // Whole kilobytes, as Apps and Features shows them.
-    EXPECT_EQ(RawDword(HKEY_LOCAL_MACHINE, UninstallKey, "EstimatedSize"), FolderBytes(dir) / 1024);
+    ULONGLONG bytes = 0;
+    FilesIn(dir, &bytes);
+    DWORD size = 0, length = sizeof size;
+    RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &length);
+    EXPECT_EQ(size, bytes / 1024);
 }
 
-// The files Windows deletes when it starts next, as the system writes them.
-std::vector<std::string> PendingDeletions() {
-    std::vector<std::string> deletions;
+// Whether the system deletes the file when it starts next.
+bool PendingDeletion(const std::string& path) {
     std::vector<char> data(65536);
     DWORD size = static_cast<DWORD>(data.size());
     if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                      "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size) != ERROR_SUCCESS)
-        return deletions;
-    // Pairs of source and target; an empty target deletes the source.
+        return false;
+    // Pairs of source ("\??\" and the path) and target; an empty target deletes the source.
     for (const char* p = data.data(); *p;) {
         std::string source = p;
         p += source.size() + 1;
         std::string target = p;
         p += target.size() + 1;
-        if (target.empty()) deletions.push_back(source.substr(source.rfind('?') + 2));
+        if (target.empty() && source.substr(source.rfind('?') + 2) == path) return true;
     }
-    return deletions;
-}
-
-bool PendingDeletion(const std::string& path) {
-    auto pending = PendingDeletions();
-    return std::find(pending.begin(), pending.end(), path) != pending.end();
+    return false;
 }
 
 bool AnyIntegrationKey() {
     for (const auto& entry : ShellIntegration::Entries)
-        if (RawKeyExists(HKEY_CLASSES_ROOT, std::string(entry.Key).substr(1))) return true;
+        if (RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1)) return true;
     return false;
 }
 
-// The quiet uninstall command of the entry; the uninstaller goes on in a copy
-// of itself, so the end is when its entry is gone.
-void UninstallQuietly() {
-    std::string command = RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
-    ASSERT_EQ(RunToEnd(command), 0) << command;
+// The uninstaller goes on in a copy of itself, so the end is when its entry
+// is gone.
+void UninstallQuietly(const std::string& dir) {
+    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
     EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
 }
-
-struct ComApartment {
-    ComApartment() { CoInitialize(nullptr); }
-    ~ComApartment() { CoUninitialize(); }
-};
 
 }  // namespace
 
 TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
-    ComApartment com;
+    CoInitialize(nullptr);
     TempDir temp;
     const std::string dir = temp / "Quenmoor";
-    ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + dir), 0u);
 
     ExpectProductFilesIn(dir);
     EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor.lnk"), dir + "\\ombrel.exe");
     EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor Read Me.lnk"), dir + "\\readme.txt");
     ExpectUninstallEntryFor(dir);
     EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "English");
+    EXPECT_TRUE(ShellIntegration::IsRegistered());
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, std::end(ShellIntegration::Entries)[-1].Key + 1, ""), dir + "\\tessivar.dll");
 
     {
         Program program(temp.Path(), dir + "\\ombrel.exe");
         HWND main = program.WaitForWindow("Quenmoor");
         ASSERT_NE(main, nullptr);
         PostMessageA(main, WM_CLOSE, 0, 0);
-        DWORD code = 99;
-        EXPECT_TRUE(program.WaitForExit(15000, &code));
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(program.ExitCode(), 0u);
     }
 
     // Over the earlier install, where it is: program files replaced, the
@@ -189,38 +155,25 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     WriteFile(dir + "\\readme.txt", "changed");
     HMODULE held = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
     ASSERT_NE(held, nullptr);
-    ASSERT_EQ(RunInstaller("/S"), 0);
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S"), 0u);
     ExpectProductFilesIn(dir, {"Ombrel.dll.old"});
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll.old"));
     EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "Russian");
     FreeLibrary(held);
 
-    // Removal takes everything of ours and nothing else; a held library goes
-    // at the next start.
+    // Removal takes everything of ours and nothing else; held libraries, as
+    // Explorer holds its extension, go at the next start.
     WriteFile(dir + "\\notes.txt", "the user's");
-    held = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
-    UninstallQuietly();
-    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"Ombrel.dll", "notes.txt"}));
+    HMODULE program = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
+    HMODULE extension = LoadLibraryA((dir + "\\tessivar.dll").c_str());
+    ASSERT_TRUE(program && extension);
+    UninstallQuietly(dir);
+    EXPECT_EQ(FilesIn(dir), (Names{"Ombrel.dll", "notes.txt", "tessivar.dll"}));
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll"));
-    FreeLibrary(held);
+    EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));
+    FreeLibrary(program);
+    FreeLibrary(extension);
     EXPECT_FALSE(DirExists(StartMenuFolder()));
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, SettingsKey));
     EXPECT_FALSE(AnyIntegrationKey());
-}
-
-TEST(Installer, RegistersTheExplorerExtensionAndRemovesIt) {
-    if (!FileExists(ProductDir() + "\\tessivar.dll")) GTEST_SKIP() << "the product folder has no tessivar.dll yet";
-    TempDir temp;
-    const std::string dir = temp / "Quenmoor";
-    ASSERT_EQ(RunInstaller("/S /D=" + dir), 0);
-    EXPECT_TRUE(ShellIntegration::IsRegistered());
-    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, std::string(std::end(ShellIntegration::Entries)[-1].Key).substr(1), ""), dir + "\\tessivar.dll");
-
-    // As Explorer would, hold the extension while it is removed.
-    HMODULE held = LoadLibraryA((dir + "\\tessivar.dll").c_str());
-    ASSERT_NE(held, nullptr);
-    UninstallQuietly();
-    EXPECT_FALSE(AnyIntegrationKey());
-    EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));
-    FreeLibrary(held);
 }

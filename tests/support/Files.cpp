@@ -7,16 +7,37 @@
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    char base[MAX_PATH] = {};
-    GetTempPathA(sizeof base, base);
-    std::string root(base);
-    if (!root.empty() && root.back() == '\\') root.pop_back();
-    for (;;) {
-        path_ = root + "\\qm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
-        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+namespace {
+
+// Wide, so names the code page cannot hold go too.
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else DeleteFileW(child.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
     }
+    RemoveDirectoryW(path.c_str());
+}
+}  // namespace
+
+TempDir::TempDir(std::string root) {
+    static std::atomic<int> counter{0};
+    if (root.empty()) {
+        char base[MAX_PATH] = {};
+        GetTempPathA(sizeof base, base);
+        root = base;
+    }
+    if (root.back() == '\\') root.pop_back();
+    do path_ = root + "\\qm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+    while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TempDir::~TempDir() {
@@ -24,7 +45,7 @@ TempDir::~TempDir() {
     char cur[MAX_PATH * 2] = {};
     GetCurrentDirectoryA(sizeof cur, cur);
     if (_strnicmp(cur, path_.c_str(), path_.size()) == 0) SetCurrentDirectoryA("C:\\");
-    RemoveTree(path_);
+    RemoveTree(Wide(path_));
 }
 
 std::string TempDir::MakeFile(const std::string& name, const std::string& content) {
@@ -37,34 +58,20 @@ std::string TempDir::MakeDir(const std::string& name) {
     return p;
 }
 
+std::string WinePath(const std::string& unixPath) {
+    // Wine shows the Unix root as drive Z:.
+    std::string p = "Z:" + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
 std::wstring Wide(const std::string& s) {
     std::wstring out(s.size(), L'\0');
     out.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size())));
     return out;
 }
 
-namespace {
-
-// Wide, so names the code page cannot hold go too.
-void RemoveTreeW(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(child);
-            else DeleteFileW(child.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-}  // namespace
-
-void RemoveTree(const std::string& path) { RemoveTreeW(Wide(path)); }
 
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
@@ -102,6 +109,11 @@ FileIdentity IdentityOf(const std::wstring& path) {
     }
     CloseHandle(h);
     return id;
+}
+
+DWORD SharedLinks(const std::wstring& a, const std::wstring& b) {
+    FileIdentity x = IdentityOf(a), y = IdentityOf(b);
+    return x.ok && y.ok && x.volume == y.volume && x.index == y.index ? x.links : 0;
 }
 
 }  // namespace testsupport

@@ -7,11 +7,14 @@
 
 namespace testsupport {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the test ends.
+// Another volume on another file system, where no link can reach.
+inline const char OtherVolume[] = "Z:\\dev\\shm";
+
+// A fresh folder under the system's temporary folder (or under root),
+// removed with all it holds when the test ends.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(std::string root = "");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -25,7 +28,8 @@ private:
     std::string path_;
 };
 
-void RemoveTree(const std::string& path);
+// A path that the build hands over, as Wine sees it.
+std::string WinePath(const std::string& unixPath);
 // A path in the system code page, widened.
 std::wstring Wide(const std::string& s);
 bool FileExists(const std::string& path);
@@ -43,5 +47,8 @@ struct FileIdentity {
 };
 FileIdentity IdentityOf(const std::string& path);
 FileIdentity IdentityOf(const std::wstring& path);
+// The link count of the file both names lead to; 0 unless they are one file.
+DWORD SharedLinks(const std::wstring& a, const std::wstring& b);
+inline DWORD SharedLinks(const std::string& a, const std::string& b) { return SharedLinks(Wide(a), Wide(b)); }
 
 }  // namespace testsupport

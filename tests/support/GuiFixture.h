@@ -29,6 +29,11 @@ public:
     std::vector<tk::MessageRecord> Boxes;
     std::deque<int> Answers;
     const tk::MessageRecord& Last() const { return Boxes.back(); }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const tk::MessageRecord& box : Boxes) texts.push_back(box.Text);
+        return texts;
+    }
 };
 
 // Answers every modal showing of a form with a result, recording the names.

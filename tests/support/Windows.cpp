@@ -13,12 +13,6 @@ std::string TextOf(HWND wnd) {
     return buf;
 }
 
-std::wstring WideTextOf(HWND wnd) {
-    wchar_t buf[1024] = {};
-    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
-    return buf;
-}
-
 std::string ClassOf(HWND wnd) {
     char buf[256] = {};
     GetClassNameA(wnd, buf, sizeof buf);
@@ -45,7 +39,9 @@ HWND FindDescendant(HWND parent, const std::string& className, const std::string
 HWND FindWideText(HWND parent, const std::wstring& text) {
     HWND found = nullptr;
     ForEachDescendant(parent, [&](HWND w) {
-        if (WideTextOf(w) == text) found = w;
+        wchar_t buf[1024] = {};
+        SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+        if (buf == text) found = w;
         return found == nullptr;
     });
     return found;

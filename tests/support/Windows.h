@@ -9,13 +9,11 @@
 namespace testsupport {
 
 std::string TextOf(HWND wnd);
-// The text in Unicode, as the window holds it: what a user sees, whatever the
-// reader's code page.
-std::wstring WideTextOf(HWND wnd);
 std::string ClassOf(HWND wnd);
 // A descendant with this class (any case) and text; an empty text matches any.
 HWND FindDescendant(HWND parent, const std::string& className, const std::string& text = "");
-// A descendant whose Unicode text is this one.
+// A descendant whose Unicode text is this one: what a user sees, whatever
+// the reader's code page.
 HWND FindWideText(HWND parent, const std::wstring& text);
 // Non-empty texts of the descendants of one class, from left to right.
 std::vector<std::string> TextsOf(HWND parent, const std::string& className);

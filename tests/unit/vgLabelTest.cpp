@@ -63,7 +63,6 @@ TEST(LabelPlacement, UnturnedLinesSitExactly) {
 TEST(LabelEffects, AnglesAreReducedAndEveryChangeSwitchesAutoSizeOff) {
     TvgLabel label(nullptr);
     TLabelEffects& fx = *label.Effects();
-    EXPECT_EQ(fx.ShadowAngle(), 315);
     for (auto [given, kept] : {std::pair{360, 0}, {-90, 270}, {725, 5}, {-720, 0}, {359, 359}}) {
         fx.SetAngle(given);
         fx.SetShadowAngle(given);
