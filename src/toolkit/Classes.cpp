@@ -35,12 +35,6 @@ std::string EInOutError::TextFor(int code) {
 
 EInOutError::EInOutError(int code) : Exception(TextFor(code)), ErrorCode(code) {}
 
-bool ClassInfo::InheritsFrom(const ClassInfo& other) const {
-    for (const ClassInfo* c = this; c; c = c->Parent)
-        if (c == &other) return true;
-    return false;
-}
-
 // ---- Persistent ----
 
 const ClassInfo& Persistent::StaticClass() {

@@ -88,7 +88,6 @@ struct ClassInfo {
     std::vector<TextProperty> Texts;
     std::vector<ObjectProperty> Objects;
 
-    bool InheritsFrom(const ClassInfo& other) const;
 };
 
 // Helpers to declare published properties with member functions.
