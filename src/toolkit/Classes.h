@@ -87,7 +87,6 @@ struct ClassInfo {
     const ClassInfo* Parent = nullptr;
     std::vector<TextProperty> Texts;
     std::vector<ObjectProperty> Objects;
-
 };
 
 // Helpers to declare published properties with member functions.
