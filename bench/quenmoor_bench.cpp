@@ -1,14 +1,13 @@
-// Start-up, link creation and memory of Quenmoor, each as a ratio against
-// the bare Win32 equivalent. Run by hand under Wine (see README.md).
+// Start-up, start-up in a large folder, link creation and memory of
+// Quenmoor, each as a ratio against the bare Win32 equivalent. Run by hand
+// under Wine (see README.md); an argument sets the number of rounds.
+#include "BenchFolder.h"
 #include "Clock.h"
 
-#include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <string>
-#include <vector>
+#include <cstdlib>
 
 extern "C" __declspec(dllimport) int __stdcall CreateLink(const char* newPath, const char* existingPath, DWORD* reserved);
 
@@ -82,11 +81,6 @@ Start StartUntilShown(const std::string& exe, const char* caption, const std::st
     return out;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 template <class F>
 double TimeLinks(const std::string& dir, const std::string& source, int n, F make) {
     std::vector<std::string> names;
@@ -101,23 +95,29 @@ double TimeLinks(const std::string& dir, const std::string& source, int n, F mak
 
 }  // namespace
 
-int main() {
-    char tmp[MAX_PATH] = {};
-    GetTempPathA(sizeof tmp, tmp);
-    std::string folder = std::string(tmp) + "qm_bench";
+int main(int argc, char** argv) {
+    using bench::Median;
+    std::string folder = bench::TempFolder("qm_bench");
     std::string work = folder + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string large = bench::FolderOfFiles();
 
-    // 1. Start-up to the main window shown, and peak memory with it shown.
-    const int runs = 5;
-    std::vector<double> app, bare;
+    // 1. Start-up to the main window shown, in an empty folder and in one of
+    // many files, and peak memory with it shown. The rounds alternate, so
+    // every measure sees the same machine.
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const std::string ombrel = ProductDir() + "ombrel.exe", minimal = Folder() + "minimal_window.exe";
+    std::vector<double> app, bare, inLarge, walk;
     std::vector<double> appMem, bareMem;
-    StartUntilShown(ProductDir() + "ombrel.exe", "Quenmoor", folder);  // warm the caches
+    StartUntilShown(ombrel, "Quenmoor", folder);  // warm the caches
+    StartUntilShown(ombrel, "Quenmoor", large);
     for (int i = 0; i < runs; ++i) {
-        Start a = StartUntilShown(ProductDir() + "ombrel.exe", "Quenmoor", folder);
-        Start b = StartUntilShown(Folder() + "minimal_window.exe", "Minimal", folder);
+        Start a = StartUntilShown(ombrel, "Quenmoor", folder);
+        Start b = StartUntilShown(minimal, "Minimal", folder);
+        Start c = StartUntilShown(ombrel, "Quenmoor", large);
+        walk.push_back(bench::Seconds([&] { bench::BareWalkAndSort(large); }));
         app.push_back(a.seconds);
         bare.push_back(b.seconds);
+        inLarge.push_back(c.seconds);
         appMem.push_back(static_cast<double>(a.peakBytes));
         bareMem.push_back(static_cast<double>(b.peakBytes));
     }
@@ -140,8 +140,13 @@ int main() {
     DeleteFileA(source.c_str());
     RemoveDirectoryA(folder.c_str());
 
+    std::printf("rounds: %d (medians)\n", runs);
     std::printf("start-up to main window: %.3f s vs minimal window %.3f s, ratio %.2f\n", Median(app), Median(bare),
                 Median(app) / Median(bare));
+    double extra = Median(inLarge) - Median(app);
+    std::printf("start-up in a folder of %d files: %.3f s, %+.3f s over an empty folder, vs bare walk and sort "
+                "%.3f s, ratio %.2f\n",
+                bench::kFolderFiles, Median(inLarge), extra, Median(walk), extra / Median(walk));
     std::printf("CreateLink x%d: %.3f s vs CreateHardLinkA %.3f s, ratio %.2f\n", links, Median(lib), Median(sys),
                 Median(lib) / Median(sys));
     std::printf("peak memory with main window: %.1f MiB vs minimal window %.1f MiB, ratio %.2f\n",
