@@ -128,7 +128,10 @@ void TvgCustomTranslator::TranslateObject(tk::Persistent* Instance) {
     if (!Instance) return;
     SetActive(true);
     const bool outermost = !translatedObjects_;
-    if (outermost) rootObject_ = Instance;
+    if (outermost) {
+        rootObject_ = Instance;
+        WalkBegins();
+    }
 
     // Ends the walk when the outermost call returns, also by an error.
     struct WalkEnd {
@@ -139,6 +142,7 @@ void TvgCustomTranslator::TranslateObject(tk::Persistent* Instance) {
             t.translatedObjects_.reset();
             t.rootObject_ = nullptr;
             t.currentPath_.clear();
+            t.WalkEnds();
         }
     } walkEnd{*this, outermost};
 
@@ -210,6 +214,15 @@ void TvgTranslator::SetLanguageFile(const std::string& v) {
 void TvgTranslator::DoActivate() { languageReader_ = std::make_unique<TLanguageReader>(languageFile_); }
 
 void TvgTranslator::DoDeactivate() { languageReader_.reset(); }
+
+void TvgTranslator::WalkBegins() {
+    if (languageReader_) languageReader_->BeginWalk();
+}
+
+void TvgTranslator::WalkEnds() noexcept {
+    // A reader made during the walk (a new LanguageFile) began none: no harm.
+    if (languageReader_) languageReader_->EndWalk();
+}
 
 void TvgTranslator::TranslateMsg(const std::string& OldMsg, std::string& NewMsg) {
     NewMsg = OldMsg;

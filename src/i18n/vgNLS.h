@@ -59,6 +59,9 @@ public:
 protected:
     virtual void DoActivate() {}
     virtual void DoDeactivate() {}
+    // Around the outermost TranslateObject call.
+    virtual void WalkBegins() {}
+    virtual void WalkEnds() noexcept {}
     // Properties the walk leaves alone: renaming a component, or changing a
     // translator's file or filter, would break the paths and the translator.
     virtual bool SkipProperty(tk::Persistent& Instance, const std::string& PropName);
@@ -92,6 +95,8 @@ public:
 protected:
     void DoActivate() override;
     void DoDeactivate() override;
+    void WalkBegins() override;
+    void WalkEnds() noexcept override;
     bool SkipProperty(tk::Persistent& Instance, const std::string& PropName) override;
 
 private:
