@@ -66,6 +66,12 @@ TMainForm::TMainForm(tk::Component* owner) : tk::Form(owner) {
     OnCreate = [this] { FormCreate(); };
 }
 
+void TMainForm::CreateWnd() {
+    // All three lists start in the same folder: one walk of it serves them.
+    TSharedFolderWalk shared;
+    tk::Form::CreateWnd();
+}
+
 void RefuseToRun(const std::string& reason) {
     tk::MessageDlg(reason, tk::MsgDlgType::Error, {tk::mbOK});
     throw tk::EHalt{0};
@@ -81,6 +87,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::DriveComboChange() {
+    // Both lists move to the folder the drive last had current.
+    TSharedFolderWalk shared;
     InputDirList->SetDrive(DriveCombo->Drive());
     OutputDirListBox->SetDrive(DriveCombo->Drive());
 }

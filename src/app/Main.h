@@ -46,6 +46,9 @@ public:
     // Shows an existing file as if the user had walked to it: its volume,
     // its folder and the file selected, its name in the link-name field.
     void SelectExistingFile(const std::string& path);
+
+protected:
+    void CreateWnd() override;
 };
 
 extern TMainForm* MainForm;

@@ -11,6 +11,54 @@
 namespace {
 const char kDefaultFilter[] = "All files (*.*)|*.*";
 
+// One entry of a folder as a search returns it.
+struct FolderEntry {
+    std::string name;
+    DWORD attributes;
+};
+
+unsigned long g_searches = 0;
+
+// Every entry that a search for a pattern returns.
+void Search(const std::string& pattern, std::vector<FolderEntry>& out) {
+    ++g_searches;
+    WIN32_FIND_DATAA fd;
+    tk::FindHandle find(FindFirstFileA(pattern.c_str(), &fd));
+    if (!find) return;
+    do {
+        out.push_back({fd.cFileName, fd.dwFileAttributes});
+    } while (FindNextFileA(find.get(), &fd));
+}
+
+// The walk shared while a TSharedFolderWalk lives.
+struct SharedWalk {
+    int scopes = 0;
+    bool valid = false;
+    std::string folder;
+    std::vector<FolderEntry> entries;
+} g_shared;
+
+// Every entry of a folder, as a search for "*.*" in it returns them: from the
+// shared walk when one of this folder was made in the current scope.
+const std::vector<FolderEntry>& ReadFolder(const std::string& folder, std::vector<FolderEntry>& own) {
+    if (g_shared.scopes > 0 && g_shared.valid && g_shared.folder == folder) return g_shared.entries;
+    std::vector<FolderEntry>& out = g_shared.scopes > 0 ? g_shared.entries : own;
+    out.clear();
+    g_shared.valid = false;
+    Search(folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + "*.*", out);
+    if (g_shared.scopes > 0) {
+        g_shared.folder = folder;
+        g_shared.valid = true;
+    }
+    return out;
+}
+
+// Reading again means walking again.
+void ForgetSharedWalk() {
+    g_shared.valid = false;
+    g_shared.entries.clear();
+}
+
 std::vector<std::string> SplitAt(const std::string& s, char sep) {
     std::vector<std::string> out;
     size_t start = 0;
@@ -39,6 +87,14 @@ void EnterFolder(const std::string& path) {
         SetEnvironmentVariableA(var, cur.c_str());
     }
 }
+
+TSharedFolderWalk::TSharedFolderWalk() { ++g_shared.scopes; }
+
+TSharedFolderWalk::~TSharedFolderWalk() {
+    if (--g_shared.scopes == 0) ForgetSharedWalk();
+}
+
+unsigned long FolderSearches() { return g_searches; }
 
 // ---- TDirectoryListBox ----
 
@@ -132,17 +188,11 @@ void TDirectoryListBox::BuildList() {
     currentIndex_ = static_cast<int>(items.size()) - 1;
 
     std::vector<std::string> subs;
-    std::string pattern = directory_ + (directory_.back() == '\\' ? "" : "\\") + "*.*";
-    WIN32_FIND_DATAA fd;
-    tk::FindHandle find(FindFirstFileA(pattern.c_str(), &fd));
-    if (find) {
-        do {
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) &&
-                strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0)
-                subs.emplace_back(fd.cFileName);
-        } while (FindNextFileA(find.get(), &fd));
-    }
+    std::vector<FolderEntry> own;
+    for (const FolderEntry& e : ReadFolder(directory_, own))
+        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) &&
+            e.name != "." && e.name != "..")
+            subs.push_back(e.name);
     std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) { return tk::CompareText(a, b) < 0; });
     for (auto& sub : subs) items.emplace_back(std::move(sub), closedPic_.get());
 
@@ -178,8 +228,15 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
     EnterFolder(full);
     directory_ = CurrentFolder();
-    BuildList();
+    ReadWithFileList();
     Change();
+}
+
+void TDirectoryListBox::ReadWithFileList() {
+    // The file list reads the folder just walked.
+    TSharedFolderWalk shared;
+    BuildList();
+    if (fileList_) fileList_->SetDirectory(directory_);
 }
 
 void TDirectoryListBox::SetDrive(char letter) {
@@ -189,7 +246,8 @@ void TDirectoryListBox::SetDrive(char letter) {
 }
 
 void TDirectoryListBox::Update() {
-    BuildList();
+    ForgetSharedWalk();
+    ReadWithFileList();
     Change();
 }
 
@@ -264,6 +322,17 @@ void TFileListBox::Notification(tk::Component* c, tk::Operation op) {
 
 void TFileListBox::InitWnd() {
     tk::ListBox::InitWnd();
+    if (Visible()) ReadFileNames();
+    else unread_ = true;
+}
+
+void TFileListBox::SetVisible(bool v) {
+    tk::ListBox::SetVisible(v);
+    if (v && unread_) ReadFileNames();
+}
+
+void TFileListBox::Update() {
+    ForgetSharedWalk();
     ReadFileNames();
 }
 
@@ -278,7 +347,10 @@ void TFileListBox::SetFileEdit(tk::Edit* edit) {
 }
 
 void TFileListBox::SetDirectory(const std::string& path) {
-    if (tk::SameText(path, directory_)) return;
+    if (tk::SameText(path, directory_)) {
+        if (unread_) ReadFileNames();
+        return;
+    }
     if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
     EnterFolder(path);
     directory_ = CurrentFolder();
@@ -286,13 +358,19 @@ void TFileListBox::SetDirectory(const std::string& path) {
 }
 
 void TFileListBox::SetMask(const std::string& mask) {
-    if (mask == mask_) return;
+    if (mask == mask_) {
+        if (unread_) ReadFileNames();
+        return;
+    }
     mask_ = mask;
     ReadFileNames();
 }
 
 void TFileListBox::SetFileType(TFileType v) {
-    if (v == fileType_) return;
+    if (v == fileType_) {
+        if (unread_) ReadFileNames();
+        return;
+    }
     fileType_ = v;
     ReadFileNames();
 }
@@ -323,30 +401,31 @@ void TFileListBox::ReadFileNames() {
     for (int a = ftReadOnly; a <= ftArchive; ++a)
         if (fileType_.Has(static_cast<TFileAttr>(a))) want |= bits[a];
     EnterFolder(directory_);
+    unread_ = false;
     std::vector<std::pair<std::string, void*>> found;
     HCURSOR oldCursor = nullptr;
+    // The search leaves out what was not asked for.
+    const DWORD excluded = (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | 0x8) & ~want;
     for (const std::string& mask : SplitAt(mask_, ';')) {
         if (mask.empty()) continue;
-        WIN32_FIND_DATAA fd;
-        tk::FindHandle find(FindFirstFileA(mask.c_str(), &fd));
-        if (!find) continue;
-        do {
-            DWORD a = fd.dwFileAttributes;
-            // The search leaves out what was not asked for.
-            DWORD excluded = (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | 0x8) & ~want;
+        // Every name: the walk a folder list may have made of this folder.
+        std::vector<FolderEntry> own;
+        const std::vector<FolderEntry>& entries = mask == "*.*" ? ReadFolder(directory_, own) : (Search(mask, own), own);
+        for (const FolderEntry& e : entries) {
+            DWORD a = e.attributes;
             if (a & excluded) continue;
             if (!fileType_.Has(ftNormal) && !(a & want)) continue;
-            std::string name = fd.cFileName;
             if (a & FILE_ATTRIBUTE_DIRECTORY) {
-                if (name == "." ) continue;
-                found.emplace_back("[" + name + "]", dirPic_.get());
+                if (e.name == ".") continue;
+                found.emplace_back("[" + e.name + "]", dirPic_.get());
                 continue;
             }
-            std::string ext = name.find('.') == std::string::npos ? "" : tk::LowerCase(name.substr(name.rfind('.')));
+            size_t dot = e.name.rfind('.');
+            std::string ext = dot == std::string::npos ? "" : tk::LowerCase(e.name.substr(dot));
             bool exe = ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".pif";
-            found.emplace_back(name, exe ? exePic_.get() : filePic_.get());
+            found.emplace_back(e.name, exe ? exePic_.get() : filePic_.get());
             if (found.size() == 100 && !oldCursor) oldCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-        } while (FindNextFileA(find.get(), &fd));
+        }
     }
     // One sort and one redraw per reading.
     std::stable_sort(found.begin(), found.end(),

@@ -7,6 +7,22 @@
 class TFileListBox;
 class TFilterComboBox;
 
+// While one lives, the folder and file lists that read one folder share a
+// single walk of it: for steps that read a folder several times in a row
+// (a window made with lists on one folder, a folder list and the file list
+// it drives, a drive change that moves two lists). Scopes nest.
+class TSharedFolderWalk {
+public:
+    TSharedFolderWalk();
+    ~TSharedFolderWalk();
+    TSharedFolderWalk(const TSharedFolderWalk&) = delete;
+    TSharedFolderWalk& operator=(const TSharedFolderWalk&) = delete;
+};
+
+// Searches of folders (FindFirstFileA calls) that the lists have made so
+// far, for tests that count readings.
+unsigned long FolderSearches();
+
 class TDirectoryListBox : public tk::ListBox {
 public:
     explicit TDirectoryListBox(tk::Component* owner);
@@ -38,6 +54,8 @@ protected:
 
 private:
     void BuildList();
+    // Builds the items, and has the file list read the same walk.
+    void ReadWithFileList();
     void Change();
     void ShowInLabel();
     std::string DrivePart() const;
@@ -88,7 +106,11 @@ public:
     std::function<void()> OnChange;
 
     // Reads the names of the folder again.
-    void Update() { ReadFileNames(); }
+    void Update();
+    // An invisible list reads its folder when it is shown, pointed at a
+    // folder or told to read again, not when its window is made: nobody sees
+    // its names before.
+    void SetVisible(bool v) override;
 
 protected:
     void InitWnd() override;
@@ -107,6 +129,7 @@ private:
     TFileType fileType_{ftNormal};
     tk::Edit* fileEdit_ = nullptr;
     int lastSel_ = -1;
+    bool unread_ = false;  // the window was made without reading the folder
     TDirectoryListBox* dirList_ = nullptr;
     TFilterComboBox* filterCombo_ = nullptr;
     tk::BitmapHandle exePic_, dirPic_, filePic_;

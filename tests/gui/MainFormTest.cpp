@@ -1,5 +1,6 @@
 #include "app/Errors.h"
 #include "app/Main.h"
+#include "app/MultiHardLink.h"
 #include "support/GuiFixture.h"
 #include "support/RawRegistry.h"
 
@@ -94,4 +95,40 @@ TEST_F(MainWindow, ASourceOnAnotherVolumeReportsTheDriveSentence) {
     MainForm->CreateButtonClick();
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{ErrorText(ERROR_NOT_SAME_DEVICE)});
     EXPECT_FALSE(FileExists(dir / "away.dat"));
+}
+
+TEST(MainWindowStart, ReadsItsFolderOnceAndRewritingTheSameValuesReadsNothing) {
+    TempDir dir;
+    dir.MakeFile("a.txt");
+    dir.MakeDir("sub");
+    dir.MakeFile("sub\\b.txt");
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+    unsigned long before = FolderSearches();
+    ASSERT_TRUE(CreateWindows());
+    // Both folder lists and the file list, from one walk; the batch window's
+    // hidden list waits until it is pointed at a folder.
+    EXPECT_EQ(FolderSearches() - before, 1u);
+    EXPECT_EQ(MainForm->InputFileList->Items()->ToVector(), std::vector<std::string>{"a.txt"});
+    for (TDirectoryListBox* list : {MainForm->InputDirList, MainForm->OutputDirListBox})
+        EXPECT_EQ(list->Items()->Get(list->Items()->Count() - 1), "sub") << list->Name();
+
+    before = FolderSearches();
+    TFileListBox* files = MainForm->InputFileList;
+    files->SetMask(files->Mask());
+    files->SetDirectory(files->Directory());
+    files->SetFileType(files->FileType());
+    MainForm->InputDirList->SetDirectory(MainForm->InputDirList->Directory());
+    MainForm->DriveComboChange();
+    EXPECT_EQ(FolderSearches(), before);
+
+    // A folder opened in the folder list is walked once for both lists.
+    MainForm->InputDirList->SetItemIndex(MainForm->InputDirList->Items()->IndexOf("sub"));
+    Notify(MainForm->InputDirList, LBN_DBLCLK);
+    EXPECT_EQ(FolderSearches() - before, 1u);
+    EXPECT_EQ(files->Items()->ToVector(), std::vector<std::string>{"b.txt"});
+
+    MultiHardLinkForm->AddFolder(dir.Path());
+    EXPECT_EQ(MultiHardLinkForm->InputFileList->Items()->ToVector(), std::vector<std::string>{dir / "a.txt"});
+    DestroyWindows();
+    SetCurrentDirectoryA("C:\\");
 }
