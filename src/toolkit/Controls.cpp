@@ -1321,7 +1321,6 @@ Application::Application() : Component(nullptr) {
     ac.hInstance = inst;
     ac.lpszClassName = kAppClass;
     RegisterClassExA(&ac);
-    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, kAppClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
 
     WNDCLASSEXA hc{};
     hc.cbSize = sizeof hc;
@@ -1332,8 +1331,21 @@ Application::Application() : Component(nullptr) {
     hc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
     hc.lpszClassName = kHintClass;
     RegisterClassExA(&hc);
-    hintWnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kHintClass, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0,
-                               nullptr, nullptr, inst, nullptr);
+}
+
+HWND Application::Handle() {
+    if (!handle_)
+        handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, kAppClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    return handle_;
+}
+
+HWND Application::HintWindow() {
+    // Made when a hint is first due: until then the program needs none.
+    if (!hintWnd_)
+        hintWnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kHintClass, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return hintWnd_;
 }
 
 Application::~Application() {
@@ -1352,7 +1364,7 @@ constexpr UINT kRunQueuedCalls = WM_APP + 1;
 
 void Application::QueueCall(std::function<void()> call) {
     queuedCalls_.push_back(std::move(call));
-    PostMessageA(handle_, kRunQueuedCalls, 0, 0);
+    PostMessageA(Handle(), kRunQueuedCalls, 0, 0);
 }
 
 LRESULT CALLBACK Application::AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -1438,7 +1450,7 @@ void Application::ShowHintNow() {
     hintText_ = info.HintStr;
     RECT r{0, 0, 300, 0};
     {
-        WindowDc dc(hintWnd_);
+        WindowDc dc(HintWindow());
         NONCLIENTMETRICSA ncm{};
         ncm.cbSize = sizeof ncm;
         SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
@@ -1469,7 +1481,7 @@ void Application::PreTranslate(MSG& msg, bool& handled) {
         if (c != hintControl_) {
             CancelHint();
             hintControl_ = c;
-            if (c && c->ShowsHint()) SetTimer(hintWnd_, kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
+            if (c && c->ShowsHint()) SetTimer(HintWindow(), kHintShowTimer, static_cast<UINT>(HintPause), nullptr);
         }
         break;
     }

@@ -382,7 +382,8 @@ public:
 
     std::string Title = "";
     Form* MainForm = nullptr;
-    HWND Handle() const { return handle_; }
+    // Made when first asked for: every top-level window costs start-up time.
+    HWND Handle();
 
     template <class T>
     void CreateForm(T*& ref) {
@@ -430,6 +431,7 @@ private:
     static LRESULT CALLBACK HintWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     void PreTranslate(MSG& msg, bool& handled);
     void ShowHintNow();
+    HWND HintWindow();
     HWND handle_ = nullptr;
     HWND hintWnd_ = nullptr;
     Control* hintControl_ = nullptr;
