@@ -22,6 +22,9 @@ public:
         name = buf;
         return true;
     }
+    // One call, where asking each letter's type of the system costs a
+    // millisecond or more per letter under Wine.
+    DWORD LogicalDrives() override { return GetLogicalDrives(); }
     bool ConnectionName(const std::string& local, std::string& remote) override {
         char buf[261] = {};
         DWORD len = sizeof buf;
@@ -148,8 +151,9 @@ void TEmiDriveComboBox::BuildList() {
     Items()->Clear();
     infos_.clear();
     TDriveQueries& q = DriveQueries();
+    const DWORD present = q.LogicalDrives();
     for (char letter = options_.Has(doNoABDrives) ? 'c' : 'a'; letter <= 'z'; ++letter) {
-        UINT type = q.DriveType(RootOf(letter));
+        UINT type = present & (1u << (letter - 'a')) ? q.DriveType(RootOf(letter)) : DRIVE_NO_ROOT_DIR;
         char display = textCase_ == tcUpperCase ? Upper(letter) : letter;
         auto type8 = static_cast<unsigned char>(type);
         switch (type) {

@@ -43,6 +43,9 @@ public:
     virtual bool FileSystemName(const std::string& root, std::string& name) = 0;
     // Remote name of a connection such as "Z:" (at most 260 characters).
     virtual bool ConnectionName(const std::string& local, std::string& remote) = 0;
+    // The letters that name a drive, one bit each from A (GetLogicalDrives).
+    // Any other letter is no drive (DRIVE_NO_ROOT_DIR) without being asked.
+    virtual DWORD LogicalDrives() { return (1u << 26) - 1; }
 };
 
 // The queries every volume list uses; nullptr restores the system's.

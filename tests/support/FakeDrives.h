@@ -39,6 +39,11 @@ public:
     bool FileSystemName(const std::string& root, std::string& name) override {
         return Read(root, &FakeDrive::FileSystem, name);
     }
+    DWORD LogicalDrives() override {
+        DWORD mask = 0;
+        for (const auto& d : Drives) mask |= 1u << (d.first - 'a');
+        return mask;
+    }
     bool ConnectionName(const std::string& local, std::string& remote) override {
         remote = Drives.at(static_cast<char>(std::tolower(local[0]))).Remote;
         return !remote.empty();
