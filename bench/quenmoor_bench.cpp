@@ -1,6 +1,7 @@
 // Start-up, start-up in a large folder, link creation and memory of
 // Quenmoor, each as a ratio against the bare Win32 equivalent. Run by hand
-// under Wine (see README.md); an argument sets the number of rounds.
+// under Wine (see README.md). Arguments: the number of rounds, and another
+// product folder to measure instead of this build's (to compare builds).
 #include "BenchFolder.h"
 #include "Clock.h"
 
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
     // many files, and peak memory with it shown. The rounds alternate, so
     // every measure sees the same machine.
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
-    const std::string ombrel = ProductDir() + "ombrel.exe", minimal = Folder() + "minimal_window.exe";
+    std::string product = argc > 2 ? std::string(argv[2]) + "\\" : ProductDir();
+    const std::string ombrel = product + "ombrel.exe", minimal = Folder() + "minimal_window.exe";
     std::vector<double> app, bare, inLarge, walk;
     std::vector<double> appMem, bareMem;
     StartUntilShown(ombrel, "Quenmoor", folder);  // warm the caches
