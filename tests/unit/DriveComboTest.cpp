@@ -54,7 +54,7 @@ TEST_F(VolumeList, OptionsFilterTheMachinesDrives) {
         EXPECT_EQ(combo->Count(), static_cast<int>(c.expected.size()));
         EXPECT_EQ(combo->Items()->ToVector(), c.expected);
         EXPECT_EQ(machine.Asked.find_first_of("ab") == std::string::npos, c.options.Has(doNoABDrives)) << machine.Asked;
-        for (char letter : machine.Asked) EXPECT_TRUE(c.drives.count(letter)) << letter << " is no drive: not to be asked";
+        for (char letter : machine.Asked) EXPECT_TRUE(machine.Drives.count(letter)) << letter << " is no drive: not to be asked";
     }
     combo->SetOptions({});
     EXPECT_EQ(combo->Count(), 26);
