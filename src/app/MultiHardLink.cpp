@@ -121,6 +121,9 @@ void TMultiHardLinkForm::AddDirButtonClick() {
 }
 
 void TMultiHardLinkForm::AddFolder(const std::string& folder) {
+    // The hidden list reads only with a window, which a window not yet
+    // shown has not made.
+    FileInputListBox->HandleNeeded();
     // The same folder again is read again: its files may have changed.
     if (tk::SameText(FileInputListBox->Directory(), folder)) FileInputListBox->Update();
     else FileInputListBox->SetDirectory(folder);

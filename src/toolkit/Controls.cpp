@@ -993,9 +993,9 @@ void Form::InitWnd() {
     }
 }
 
-void Form::AfterConstruction() {
+void Form::AfterConstruction(bool makeWindow) {
     SetLoading(false);
-    HandleNeeded();
+    if (makeWindow) HandleNeeded();
     std::vector<Component*> all;
     for (int i = 0; i < ComponentCount(); ++i) all.push_back(Components(i));
     for (Component* c : all) c->Loaded();

@@ -324,7 +324,9 @@ public:
 
     // Runs after the constructor has made every control: Loaded for every
     // owned component, then OnCreate. Application::CreateForm calls it.
-    void AfterConstruction();
+    // makeWindow false leaves the window to be made when first needed
+    // (shown, or a control's window asked for).
+    void AfterConstruction(bool makeWindow = true);
 
     void Show();
     void Hide();
@@ -390,7 +392,9 @@ public:
         T* form = new T(this);
         ref = form;
         if (!MainForm) MainForm = form;
-        form->AfterConstruction();
+        // Every window made before the main one shows delays it; the others
+        // wait until they are used.
+        form->AfterConstruction(form == MainForm);
     }
 
     // Runs the event loop until the program is asked to end and returns the

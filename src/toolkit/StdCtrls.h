@@ -64,6 +64,8 @@ public:
     void Paint(HDC dc) override;
 
 protected:
+    // The parent's window is made: a form made late fits its labels then.
+    void CreateWnd() override { AdjustBounds(); }
     void FontChanged() override;
     // Refits and repaints after a change of how the label looks.
     void Changed();

@@ -207,6 +207,7 @@ TEST_F(AboutWindow, MailLinkOpensANewMessageAndStaysPurpleAcrossShowings) {
 // Impact and Georgia may be missing: whatever the system puts in their
 // place, the logo, and every link, fits its frame and the window.
 TEST_F(AboutWindow, LogoAndLinksFitTheirFramesAndOnlyOkTakesTheFocus) {
+    AboutForm->HandleNeeded();  // as when shown: the links fit themselves then
     for (TvgLabel* l : {AboutForm->Logo1, AboutForm->Logo2, AboutForm->URL, AboutForm->vgLabel1, AboutForm->mailto}) {
         SIZE text = tk::LabelTextSize(l->EffectiveFontObject()->Handle(), l->Caption(), 0, false);
         EXPECT_LE(text.cx, l->Width()) << l->Name();
