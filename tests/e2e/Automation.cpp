@@ -23,10 +23,10 @@ Program::~Program() {
     CloseHandle(info_.hProcess);
 }
 
-bool Program::WaitForExit(DWORD ms, DWORD* exitCode) {
-    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return false;
-    if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
-    return true;
+DWORD Program::ExitCode(DWORD ms) {
+    DWORD code = STILL_ACTIVE;
+    if (info_.hProcess && WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(info_.hProcess, &code);
+    return code;
 }
 
 HWND Program::WaitForWindow(const std::string& caption, DWORD ms) const {

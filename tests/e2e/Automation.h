@@ -24,13 +24,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return info_.hProcess != nullptr; }
-    // Waits for the process to end; false on time-out.
-    bool WaitForExit(DWORD ms, DWORD* exitCode);
     // The exit code once the process ends; STILL_ACTIVE when it goes on.
-    DWORD ExitCode(DWORD ms = 15000) {
-        DWORD code = STILL_ACTIVE;
-        return WaitForExit(ms, &code) ? code : STILL_ACTIVE;
-    }
+    DWORD ExitCode(DWORD ms = 15000);
     std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
     // Waits for a visible top-level window with this caption.
     HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const;
@@ -46,7 +41,6 @@ void Click(HWND wnd, int x, int y);
 void PressButton(HWND button);
 // Replaces the whole text of an edit by typing it.
 void TypeText(HWND edit, const std::string& text);
-inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }
 // Answers a box with one of its buttons and waits until it is gone.
 void Answer(HWND box, const std::string& button);
 

@@ -86,17 +86,6 @@ TEST_F(MainWindow, HelpNamesWhyTheReadMeDidNotOpen) {
     EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Error);
 }
 
-TEST_F(MainWindow, ASourceOnAnotherVolumeReportsTheDriveSentence) {
-    TempDir other(OtherVolume);
-    other.MakeFile("away.dat");
-    MainForm->InputDirList->SetDirectory(other.Path());
-    MainForm->OutputDirListBox->SetDirectory(dir.Path());
-    SelectFile("away.dat");
-    MainForm->CreateButtonClick();
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{ErrorText(ERROR_NOT_SAME_DEVICE)});
-    EXPECT_FALSE(FileExists(dir / "away.dat"));
-}
-
 TEST(MainWindowStart, ReadsItsFolderOnceAndRewritingTheSameValuesReadsNothing) {
     TempDir dir;
     dir.MakeFile("a.txt");

@@ -53,11 +53,10 @@ LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 // An application form that the dialog finds by its class name.
 struct TBottomPanelForm : tk::Form {
     TBottomPanelForm() : tk::Form(tk::App) { SetClientSize(200, 40); }
-    static const tk::ClassInfo& StaticClass() {
+    const tk::ClassInfo& Class() const override {
         static const tk::ClassInfo info{"TBottomPanelForm", &tk::Form::StaticClass(), {}, {}};
         return info;
     }
-    const tk::ClassInfo& Class() const override { return StaticClass(); }
 };
 
 int CALLBACK SameOrder(LPARAM, LPARAM, LPARAM) { return 0; }
@@ -136,19 +135,14 @@ TEST_F(OpenDialogTest, ShowsTheSystemPlacesBarAndOnlyTheControlsAskedFor) {
 TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileList) {
     dialog.ListViewStyles()->EnableDelete = false;
     HHOOK watch = SetWindowsHookExA(WH_GETMESSAGE, DeleteWatch, nullptr, GetCurrentThreadId());
-    HWND field = nullptr;
     std::string left;
-    Run({Check([&] {
-             SetFocus(FileList(dialog));
-             Keys({VK_DELETE});
-         }),
-         Check([&] {
-             SetWindowTextA(field = dialog.FileNameField(), "abc");
-             SetFocus(field);
-             SendMessageA(field, EM_SETSEL, 0, 0);
-             Keys({VK_DELETE});
-         }),
-         Check([&] { left = TextOf(field); })});
+    auto deleteIn = [](HWND w) {
+        SetFocus(w);
+        SendMessageA(w, EM_SETSEL, 0, 0);  // in the name field: before the first letter
+        Keys({VK_DELETE});
+    };
+    Run({Check([&] { deleteIn(FileList(dialog)); }), Type(dialog, "abc"), Check([&] { deleteIn(dialog.FileNameField()); }),
+         Check([&] { left = TextOf(dialog.FileNameField()); })});
     UnhookWindowsHookEx(watch);
     EXPECT_EQ(left, "bc");
     EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
@@ -244,15 +238,13 @@ TEST_F(OpenDialogTest, APanelFormIsFoundByClassNameEmbeddedAtTheBottomAndGivenBa
     TBottomPanelForm panel;
     dialog.CustDlgParams()->SetBottomFormName("bottompanelform");
     RECT client{}, bounds{};
-    bool shown = false;
     Run({Pause(), Check([&] {
              GetClientRect(dialog.DialogHandle(), &client);
-             shown = IsWindowVisible(panel.Handle());
+             EXPECT_TRUE(IsWindowVisible(panel.Handle()));
              GetWindowRect(panel.Handle(), &bounds);
              MapWindowPoints(nullptr, dialog.DialogHandle(), reinterpret_cast<POINT*>(&bounds), 2);
              EXPECT_EQ(GetParent(panel.Handle()), dialog.DialogHandle());
          })});
-    EXPECT_TRUE(shown);
     EXPECT_EQ((std::vector<LONG>{bounds.left, bounds.top, bounds.right, bounds.bottom}),
               (std::vector<LONG>{0, client.bottom - 40, client.right, client.bottom}));
     EXPECT_FALSE(IsWindowVisible(panel.Handle()));

@@ -2,31 +2,11 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace testsupport {
-
-namespace {
-
-// Wide, so names the code page cannot hold go too.
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileW(child.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-}  // namespace
 
 TempDir::TempDir(std::string root) {
     static std::atomic<int> counter{0};
@@ -45,7 +25,12 @@ TempDir::~TempDir() {
     char cur[MAX_PATH * 2] = {};
     GetCurrentDirectoryA(sizeof cur, cur);
     if (_strnicmp(cur, path_.c_str(), path_.size()) == 0) SetCurrentDirectoryA("C:\\");
-    RemoveTree(Wide(path_));
+    // Wide, so names the code page cannot hold go too; read-only ones as well.
+    const std::filesystem::path root(Wide(path_));
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec))
+        SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(root, ec);
 }
 
 std::string TempDir::MakeFile(const std::string& name, const std::string& content) {
@@ -71,7 +56,6 @@ std::wstring Wide(const std::string& s) {
     out.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size())));
     return out;
 }
-
 
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());

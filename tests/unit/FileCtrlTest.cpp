@@ -14,10 +14,6 @@ namespace {
 class FolderLists : public testing::Test {
 protected:
     void SetUp() override {
-        dirs = tk::Make<TDirectoryListBox>(&host, &host, "Dirs", {8, 8, 190, 200}, "", 0);
-        files = tk::Make<TFileListBox>(&host, &host, "Files", {200, 8, 190, 200}, "", 1);
-        edit = tk::Make<tk::Edit>(&host, &host, "Name", {8, 210, 190, 21}, "", 2);
-        filter = tk::Make<TFilterComboBox>(&host, &host, "Filter", {200, 210, 190, 21}, "", 3);
         dirs->SetFileList(files);
         files->SetFileEdit(edit);
         filter->SetFileList(files);
@@ -32,10 +28,10 @@ protected:
 
     TempDir dir;
     tk::Form host{nullptr};
-    TDirectoryListBox* dirs = nullptr;
-    TFileListBox* files = nullptr;
-    tk::Edit* edit = nullptr;
-    TFilterComboBox* filter = nullptr;
+    TDirectoryListBox* dirs = tk::Make<TDirectoryListBox>(&host, &host, "Dirs", {8, 8, 190, 200}, "", 0);
+    TFileListBox* files = tk::Make<TFileListBox>(&host, &host, "Files", {200, 8, 190, 200}, "", 1);
+    tk::Edit* edit = tk::Make<tk::Edit>(&host, &host, "Name", {8, 210, 190, 21}, "", 2);
+    TFilterComboBox* filter = tk::Make<TFilterComboBox>(&host, &host, "Filter", {200, 210, 190, 21}, "", 3);
 };
 
 }  // namespace
@@ -79,8 +75,7 @@ TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRoot) {
     EXPECT_EQ(dirs->Directory(), a);
 
     // At the root the file list's full names have one backslash.
-    std::string root = a.substr(0, 3), probe = root + "qm_root_probe.txt";
-    CloseHandle(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::string root = a.substr(0, 3), probe = WriteFile(root + "qm_root_probe.txt", "");
     Click(dirs, root, LBN_DBLCLK);
     EXPECT_EQ(dirs->Directory(), root);
     EXPECT_EQ(dirs->ItemIndex(), 0);
