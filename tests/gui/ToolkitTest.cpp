@@ -47,12 +47,9 @@ struct Swatch : tk::GraphicControl {
     std::vector<std::string> events;
     void Paint(HDC dc) override {
         RECT r{0, 0, Width(), Height()};
-        tk::BrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
-        FillRect(dc, &r, red.get());
+        FillRect(dc, &r, tk::BrushHandle(CreateSolidBrush(RGB(255, 0, 0))).get());
     }
-    void MouseDown(tk::MouseButton b, tk::ShiftState, int x, int y) override {
-        events.push_back(tk::Format("down %d,%d", x, y));
-    }
+    void MouseDown(tk::MouseButton, tk::ShiftState, int x, int y) override { events.push_back(tk::Format("down %d,%d", x, y)); }
 };
 }  // namespace
 
@@ -180,7 +177,7 @@ TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
     edit->OnResize = [&] { ++editResizes; };
     form.AfterConstruction();
     SetWindowPos(form.Handle(), nullptr, 0, 0, 420, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client;
+    RECT client{};
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ((std::vector<LONG>{form.Width(), form.Height(), form.ClientWidth(), form.ClientHeight(), formResizes}),
               (std::vector<LONG>{420, 330, client.right, client.bottom, 1}));

@@ -30,7 +30,7 @@ std::vector<std::string> KeysFor(const std::string& text, const std::string& eng
         }
     }
     std::vector<std::string> keys;
-    for (const std::string& k : names) keys.insert(keys.end(), {k, " " + tk::UpperCase(k) + "\t", tk::LowerCase(k)});
+    for (const std::string& k : names) keys.insert(keys.end(), {k, tk::UpperCase(" " + k) + "\t", tk::LowerCase(k)});
     return keys;
 }
 
