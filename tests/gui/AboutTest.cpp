@@ -37,16 +37,12 @@ Pixels Painted(tk::GraphicControl& c, COLORREF under, int margin, const std::fun
     tk::BitmapHandle bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     tk::SelectObj sel(dc.get(), bmp.get());
     RECT all{0, 0, width, height};
-    tk::BrushHandle brush(CreateSolidBrush(under));
-    FillRect(dc.get(), &all, brush.get());
+    FillRect(dc.get(), &all, tk::BrushHandle(CreateSolidBrush(under)).get());
     c.Paint(dc.get());
-    GdiFlush();
     Pixels out;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            DWORD v = static_cast<DWORD*>(bits)[y * width + x];  // 0x00RRGGBB
-            if (test(x, y, RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF))) out.insert({x, y});
-        }
+        for (int x = 0; x < width; ++x)
+            if (test(x, y, GetPixel(dc.get(), x, y))) out.insert({x, y});
     return out;
 }
 Pixels Painted(tk::GraphicControl& c, COLORREF under, COLORREF colour) {

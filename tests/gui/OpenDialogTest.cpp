@@ -132,24 +132,17 @@ TEST_F(OpenDialogTest, ShowsTheSystemPlacesBarAndOnlyTheControlsAskedFor) {
     EXPECT_EQ(seen, std::vector<bool>{false});
 }
 
-TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileList) {
+// Two of the list's styles: Delete is swallowed in the file list only, and
+// no menu comes up over empty space, only over selected files.
+TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileListAndAMenuComesOnlyOverSelectedFiles) {
     dialog.ListViewStyles()->EnableDelete = false;
+    dialog.ListViewStyles()->PopupOnEmpty = false;
     HHOOK watch = SetWindowsHookExA(WH_GETMESSAGE, DeleteWatch, nullptr, GetCurrentThreadId());
-    std::string left;
     auto deleteIn = [](HWND w) {
         SetFocus(w);
         SendMessageA(w, EM_SETSEL, 0, 0);  // in the name field: before the first letter
         Keys({VK_DELETE});
     };
-    Run({Check([&] { deleteIn(FileList(dialog)); }), Type(dialog, "abc"), Check([&] { deleteIn(dialog.FileNameField()); }),
-         Check([&] { left = TextOf(dialog.FileNameField()); })});
-    UnhookWindowsHookEx(watch);
-    EXPECT_EQ(left, "bc");
-    EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
-}
-
-TEST_F(OpenDialogTest, NoMenuOnEmptySpaceButOneOverSelectedFiles) {
-    dialog.ListViewStyles()->PopupOnEmpty = false;
     auto menuUp = [] { return IsWindowVisible(FindWindowA("#32768", nullptr)) != FALSE; };
     auto rightClick = [&](int item) {
         ListView_SetItemState(FileList(dialog), -1, 0, LVIS_SELECTED);
@@ -158,9 +151,15 @@ TEST_F(OpenDialogTest, NoMenuOnEmptySpaceButOneOverSelectedFiles) {
         GetWindowRect(FileList(dialog), &r);
         PostMessageA(ShellView(dialog), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FileList(dialog)), MAKELPARAM(r.right - 20, r.bottom - 20));
     };
+    std::string left;
     bool onEmpty = true, onSelection = false;
-    Run({Check([&] { rightClick(-1); }), Pause(), Check([&] { onEmpty = menuUp(); }), Check([&] { rightClick(0); }),
-         [&] { return onSelection = menuUp(); }, Check([] { EndMenu(); }), Pause()});
+    Run({Check([&] { deleteIn(FileList(dialog)); }), Type(dialog, "abc"), Check([&] { deleteIn(dialog.FileNameField()); }),
+         Check([&] { left = TextOf(dialog.FileNameField()); }), Check([&] { rightClick(-1); }), Pause(),
+         Check([&] { onEmpty = menuUp(); }), Check([&] { rightClick(0); }), [&] { return onSelection = menuUp(); },
+         Check([] { EndMenu(); }), Pause()});
+    UnhookWindowsHookEx(watch);
+    EXPECT_EQ(left, "bc");
+    EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
     EXPECT_FALSE(onEmpty);
     EXPECT_TRUE(onSelection);
 }

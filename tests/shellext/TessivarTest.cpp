@@ -199,13 +199,9 @@ TEST_F(Tessivar, LinksHereMakesRealLinksAndNeverReplaces) {
 }
 
 TEST_F(Tessivar, CloneRecreatesTheTreeAndMergesWithoutReplacing) {
-    dir.MakeDir("src");
-    dir.MakeDir("src\\sub");
-    dir.MakeDir("src\\sub\\empty");
+    for (const char* folder : {"src", "src\\sub", "src\\sub\\empty", "target", "target\\src"}) dir.MakeDir(folder);
     std::wstring x = Wide(dir.MakeFile("src\\x.txt")), y = Wide(dir.MakeFile("src\\sub\\y.txt"));
-    std::wstring loose = Wide(dir.MakeFile("loose.txt"));
-    std::wstring target = Wide(dir.MakeDir("target"));
-    dir.MakeDir("target\\src");
+    std::wstring loose = Wide(dir.MakeFile("loose.txt")), target = Wide(dir / "target");
     std::string taken = WriteFile(dir / "target\\src\\x.txt", "taken");
 
     IContextMenu* menu = MakeMenu({Wide(dir / "src"), loose}, target);

@@ -28,7 +28,7 @@ public:
 
 }  // namespace
 
-TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirst) {
+TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirstAndLinksAreClearedWhicheverSideDiesFirst) {
     std::vector<std::string> log;
     {
         Probe root(nullptr, "root", &log);
@@ -41,9 +41,7 @@ TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirst) {
         EXPECT_EQ(root.ComponentCount(), 1);
     }
     EXPECT_EQ(log, (std::vector<std::string>{"b", "root", "a", "a1"}));
-}
-
-TEST(Component, FreeNotificationClearsLinksWhicheverSideDiesFirst) {
+    // Free notification clears links whichever side dies first.
     Probe root(nullptr, "root");
     auto* list = new Probe(&root, "list");
     auto* files = new Probe(&root, "files");

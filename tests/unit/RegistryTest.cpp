@@ -17,7 +17,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RegistryObject, PathsStartAtTheRootOrAtTheOpenKeyAndDeletionTakesTheTree) {
+TEST_F(RegistryObject, PathsDeletionReadingAndWriting) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("\\" + TestKey + "\\A", true));
     ASSERT_TRUE(reg.OpenKey("B", true));  // relative: below A
@@ -37,18 +37,13 @@ TEST_F(RegistryObject, PathsStartAtTheRootOrAtTheOpenKeyAndDeletionTakesTheTree)
     EXPECT_FALSE(reg.DeleteKey("A"));
     EXPECT_FALSE(reg.DeleteKey(""));  // never the open key itself
     EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, TestKey));
-}
-
-TEST_F(RegistryObject, ReadAndWriteRules) {
     try {
         TRegistry().WriteString("Language", "English");  // no key open
         ADD_FAILURE() << "no error";
     } catch (const ERegistryException& e) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'Language'");
     }
-    TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(TestKey, true));
-    reg.WriteString("Language", "Deutsch, Österreich");
+    reg.WriteString("Language", "Deutsch, Österreich");  // in the key still open
     EXPECT_EQ(RawValue(HKEY_CURRENT_USER, TestKey, "Language"), "Deutsch, Österreich");
     EXPECT_EQ(reg.ReadString("Language"), "Deutsch, Österreich");
     EXPECT_EQ(reg.ReadString("Missing"), "");

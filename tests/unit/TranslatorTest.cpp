@@ -43,33 +43,19 @@ TEST(LanguageReader, DefaultsCutAndFilesThatAreNotThere) {
 
 namespace {
 
-class TItem : public tk::CollectionItem {
-public:
-    static const tk::ClassInfo& StaticClass() {
-        static const tk::ClassInfo info{"TItem", &tk::CollectionItem::StaticClass(),
-                                        {tk::TextProp("Label", &TItem::Label, &TItem::SetLabel)}, {}};
-        return info;
-    }
-    const tk::ClassInfo& Class() const override { return StaticClass(); }
-    std::string Label() const { return label; }
-    void SetLabel(const std::string& v) { label = v; }
-    std::string label;
-};
-
-// A component with a text, a string list, a collection and a component
-// reached through a property.
+// A component with a text, a string list and a component reached through a
+// property (collections: ApOpenDlgTest, over the places bar's places).
 class TWidget : public tk::Component {
 public:
     TWidget(tk::Component* owner, const char* name, const char* text)
-        : tk::Component(owner), rows([] { return std::make_unique<TItem>(); }) {
+        : tk::Component(owner) {
         SetName(name);
         caption = text;
     }
     static const tk::ClassInfo& StaticClass() {
         static const tk::ClassInfo info{
             "TWidget", &tk::Component::StaticClass(), {tk::TextProp("Caption", &TWidget::Caption, &TWidget::SetCaption)},
-            {tk::ObjectProp("Items", &TWidget::Items), tk::ObjectProp("Rows", &TWidget::Rows),
-             tk::ObjectProp("Buddy", &TWidget::Buddy)}};
+            {tk::ObjectProp("Items", &TWidget::Items), tk::ObjectProp("Buddy", &TWidget::Buddy)}};
         return info;
     }
     const tk::ClassInfo& Class() const override { return StaticClass(); }
@@ -79,12 +65,10 @@ public:
         caption = v;
     }
     tk::StringList* Items() const { return &items; }
-    tk::Collection* Rows() const { return &rows; }
     tk::Component* Buddy() const { return buddy; }
 
     std::string caption;
     mutable tk::StringList items;
-    mutable tk::Collection rows;
     tk::Component* buddy = nullptr;
 };
 
@@ -104,8 +88,6 @@ struct Tree {
 
     Tree() {
         button->items.Assign({"a,b", "c"});
-        button->rows.Add();
-        static_cast<TItem*>(button->rows.Add())->label = "second";
         button->buddy = form;
         translator->OnTranslateProp = [this](TvgCustomTranslator*, const std::string& path, const std::string& old,
                                              std::string& now) {
@@ -130,10 +112,8 @@ TEST(TranslatorWalk, PathsFollowOwnershipAndNamedComponentsOnlyAndAFilterLimitsT
     // Each text once: Form is not walked again through Button's Buddy; no
     // unnamed component or anything it owns, no name, language file or filter.
     EXPECT_EQ(t.Sorted(), (Texts{"Form.Box.Caption", "Form.Box.Inner.Caption", "Form.Box.Inner.Items", "Form.Box.Items",
-                             "Form.Button.Caption", "Form.Button.Items", "Form.Button.Rows.0.Label",
-                             "Form.Button.Rows.1.Label", "Form.Caption", "Form.Items"}));
+                             "Form.Button.Caption", "Form.Button.Items", "Form.Caption", "Form.Items"}));
     EXPECT_EQ(t.form->caption, "<Main>");
-    EXPECT_EQ(static_cast<TItem*>(t.button->rows.Item(1))->label, "<second>");
     EXPECT_EQ(t.button->items.ToVector(), (Texts{"one,1", "two"}));  // one key: the comma text
     EXPECT_TRUE(t.Clean());
 
