@@ -277,7 +277,6 @@ TEST_F(OptionsWindow, ShippedGermanFitsItsControls) {
         {MainForm->HelpButton, 6},      {MainForm->MultiHardLinkButton, 6}, {MainForm->OptionsButton, 6},
         {MainForm->OutputGroupBox, 16}, {MainForm->InputGroupBox, 16},      {OptionsForm->Label1, 0},
         {OptionsForm->OkButton, 6},     {OptionsForm->CheckIntegrate, 18}};
-    for (const auto& [control, extra] : fits) {
+    for (const auto& [control, extra] : fits)
         EXPECT_LE(TextWidth(control->Handle()) + extra, control->Width()) << control->Name() << ": " << WindowText(control);
-    }
 }

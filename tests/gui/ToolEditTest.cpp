@@ -57,7 +57,7 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereABadStartAtTheRoot) {
+TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancelChangesNothing) {
     std::string chosen = dir.MakeDir("Chosen");
     form.Show();
     HWND holder = field->ButtonHolder()->Handle();
@@ -76,9 +76,7 @@ TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereABadSt
         Browse(PressOk);
         EXPECT_EQ(field->Text(), "C:\\") << start;
     }
-}
-
-TEST_F(FolderField, CancelOrAnItemWithoutAPathChangesNothingAndTheErrorModeComesBack) {
+    // Cancel, or an item without a path, changes nothing; the error mode comes back.
     const UINT original = SetErrorMode(SEM_NOGPFAULTERRORBOX);
     field->SetText("typed");
     field->SetInitialDir(dir.Path());

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace automation;
 using namespace testsupport;
@@ -28,15 +29,12 @@ DWORD RunToEnd(const std::string& exe, const std::string& arguments) {
 // The files of a folder, sorted, with their total size in bytes.
 Names FilesIn(const std::string& dir, ULONGLONG* bytes = nullptr) {
     Names names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        names.push_back(fd.cFileName);
-        if (bytes) *bytes += (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        if (!e.is_regular_file()) continue;
+        names.push_back(e.path().filename().string());
+        if (bytes) *bytes += e.file_size();
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -54,9 +54,21 @@ TEST_F(FolderLists, AFolderShowsItsAncestorsItselfAndItsVisibleSubfoldersSorted)
     }
 }
 
-TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRoot) {
-    std::string a = dir.MakeDir("A"), inner = dir.MakeDir("A\\Inner");
+TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRootAndAFolderThatCannotBeEnteredKeepsTheList) {
+    std::string a = dir.MakeDir("A"), inner = dir.MakeDir("A\\Inner"), gone = dir.MakeDir("Gone");
     dirs->SetDirectory(dir.Path());
+    Lines before = dirs->Items()->ToVector();
+    EXPECT_THROW(dirs->SetDirectory(dir / std::string(300, 'x')), tk::EInOutError);  // beyond the system's limit
+    // A subfolder removed while shown: opening it reports in the standard box.
+    MessageLog boxes;
+    RemoveDirectoryA(gone.c_str());
+    Click(dirs, "Gone", LBN_DBLCLK);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Last().StandardErrorBox);
+    EXPECT_TRUE(boxes.Last().Text == "File not found." || boxes.Last().Text == "Invalid filename.") << boxes.Last().Text;
+    EXPECT_EQ(dirs->Items()->ToVector(), before);
+    EXPECT_EQ(dirs->Directory(), dir.Path());
+
     int changes = 0;
     dirs->OnChange = [&] { ++changes; };
     Click(dirs, "A", LBN_DBLCLK);
@@ -82,23 +94,6 @@ TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRoot) {
     Click(files, "qm_root_probe.txt");
     EXPECT_EQ(files->FileName(), probe);
     DeleteFileA(probe.c_str());
-}
-
-TEST_F(FolderLists, AFolderThatCannotBeEnteredReportsAndKeepsTheList) {
-    dir.MakeDir("A");
-    dirs->SetDirectory(dir.Path());
-    Lines before = dirs->Items()->ToVector();
-    EXPECT_THROW(dirs->SetDirectory(dir / std::string(300, 'x')), tk::EInOutError);  // beyond the system's limit
-
-    // A subfolder removed while shown: opening it reports in the standard box.
-    MessageLog boxes;
-    RemoveDirectoryA((dir / "A").c_str());
-    Click(dirs, "A", LBN_DBLCLK);
-    ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_TRUE(boxes.Last().StandardErrorBox);
-    EXPECT_TRUE(boxes.Last().Text == "File not found." || boxes.Last().Text == "Invalid filename.") << boxes.Last().Text;
-    EXPECT_EQ(dirs->Items()->ToVector(), before);
-    EXPECT_EQ(dirs->Directory(), dir.Path());
 }
 
 TEST_F(FolderLists, FileListShowsTheFilesOfEveryMaskSortedAndFillsTheEdit) {
