@@ -16,15 +16,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(CreateWindows()); }
     void TearDown() override { DestroyWindows(); }
 
-    // Picks a file in the existing-file list as a click would.
-    void SelectFile(const std::string& name) {
-        auto* list = MainForm->InputFileList;
-        int i = list->Items()->IndexOf(name);
-        ASSERT_GE(i, 0) << name;
-        list->SetItemIndex(i);
-        Notify(list, LBN_SELCHANGE);
-    }
-
     TempDir dir;
     MessageLog boxes;
 };
@@ -65,7 +56,8 @@ TEST_F(MainWindow, HintsShowTheSelectedPathsForLongerThanUsual) {
     bool canShow = true;
     auto hint = [&](tk::Control* c) { return tk::App->PrepareHint(c, canShow); };
     EXPECT_EQ(hint(MainForm->InputFileList).HintStr, "");  // no file selected: no hint
-    SelectFile("two.txt");
+    MainForm->InputFileList->SetItemIndex(1);  // as a click picks it
+    Notify(MainForm->InputFileList, LBN_SELCHANGE);
     EXPECT_EQ(hint(MainForm->InputFileList).HintStr, dir / "two.txt");
     EXPECT_EQ(hint(MainForm->OutputDirListBox).HintStr, dir.Path());
     EXPECT_EQ(hint(MainForm->InputDirList).HintStr, dir.Path());

@@ -55,6 +55,7 @@ TEST_F(NewFolder, OkOrEnterMakesTheFolderOrReportsTheSystemsSentenceAndEmptiesTh
     SendMessageA(form->EditDirBox->Handle(), WM_CHAR, 'x', 0);  // other keys reach the field
     form->CancelButtonClick();
     EXPECT_EQ(closes, 5);
+    EXPECT_EQ(boxes.Boxes.size(), 1u);  // none from Cancel
     EXPECT_EQ(form->EditDirBox->Text(), "x");
     EXPECT_FALSE(DirExists(dir / "x"));
 }
