@@ -11,43 +11,74 @@ namespace automation {
 using namespace testsupport;
 
 // The product folder as Wine sees it.
-std::string ProductDir();
+inline std::string ProductDir() { return WinePath(QUENMOOR_PRODUCT_DIR); }
 
 class Program {
 public:
     // Starts a program (of the product folder unless a full path) in a
     // working folder, with arguments after its name.
-    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe",
-                     const std::string& arguments = "");
-    ~Program();
+    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe", const std::string& arguments = "") {
+        std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;
+        std::string cmd = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))
+            info_ = {};
+    }
+    ~Program() {
+        if (!info_.hProcess) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(info_.hProcess, 1);
+            WaitForSingleObject(info_.hProcess, 5000);
+        }
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return info_.hProcess != nullptr; }
-    // Waits for the process to end; false on time-out.
-    bool WaitForExit(DWORD ms, DWORD* exitCode);
     // The exit code once the process ends; STILL_ACTIVE when it goes on.
     DWORD ExitCode(DWORD ms = 15000) {
         DWORD code = STILL_ACTIVE;
-        return WaitForExit(ms, &code) ? code : STILL_ACTIVE;
+        if (info_.hProcess && WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(info_.hProcess, &code);
+        return code;
     }
     std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
     // Waits for a visible top-level window with this caption.
-    HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const;
+    HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const {
+        HWND found = nullptr;
+        WaitUntil([&] { return (found = VisibleWindowOf(info_.dwProcessId, caption)) != nullptr; }, ms);
+        return found;
+    }
 
 private:
     PROCESS_INFORMATION info_{};
 };
 
 // The direct child that covers a point of the parent's client area.
-HWND ChildAt(HWND parent, int x, int y);
+inline HWND ChildAt(HWND parent, int x, int y) {
+    HWND h = ChildWindowFromPointEx(parent, POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    return h == parent ? nullptr : h;
+}
+
 // Clicks, keys and typing as the window would get them from a person.
-void Click(HWND wnd, int x, int y);
-void PressButton(HWND button);
+inline void Click(HWND wnd, int x, int y) {
+    PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+inline void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
 // Replaces the whole text of an edit by typing it.
-void TypeText(HWND edit, const std::string& text);
-inline std::vector<std::string> StaticTexts(HWND box) { return TextsOf(box, "Static"); }
+inline void TypeText(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
 // Answers a box with one of its buttons and waits until it is gone.
-void Answer(HWND box, const std::string& button);
+inline void Answer(HWND box, const std::string& button) {
+    PressButton(FindDescendant(box, "Button", button));
+    WaitUntil([&] { return !IsWindowVisible(box); });
+}
 
 }  // namespace automation

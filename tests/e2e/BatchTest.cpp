@@ -13,52 +13,39 @@ namespace {
 HWND InputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
 }  // namespace
 
-TEST(EndToEnd, BatchWindowLinksTheFilesPickedInTheOpenDialog) {
+// Files named on the command line open the batch window over the main
+// window; one more is picked in the open dialog.
+TEST(EndToEnd, BatchWindowLinksTheFilesOfTheCommandLineAndOfTheOpenDialog) {
     TempDir dir;
-    std::string a = dir.MakeFile("a.dat", "A"), b = dir.MakeFile("b.dat", "B"), out = dir.MakeDir("out");
-    Program program(dir.Path());
-    HWND main = program.WaitForWindow("Quenmoor");
-    ASSERT_NE(main, nullptr);
-    PressButton(FindDescendant(main, "Button", "Multi Hard Link"));
-    HWND batch = program.WaitForWindow("Multi Hard Link");
-    ASSERT_NE(batch, nullptr);
+    std::string a = dir.MakeFile("a file.dat", "A"), b = dir.MakeFile("b.dat", "B"), c = dir.MakeFile("c.dat", "C");
+    std::string out = dir.MakeDir("out");
+    Program program(dir.Path(), "ombrel.exe", "\"" + a + "\" \"" + (dir / "missing.dat") + "\" " + b);
+    HWND batch = program.WaitForWindow("Multi Hard Link"), main = program.WaitForWindow("Quenmoor");
+    ASSERT_TRUE(batch && main);
     HWND list = InputList(batch);
     ASSERT_EQ(ClassOf(list), "ListBox");
-    for (const std::string& file : {a, b}) {
-        PressButton(FindDescendant(batch, "Button", "Add..."));
-        HWND dialog = program.WaitForWindow("Choose Files");
-        ASSERT_NE(dialog, nullptr);
-        HWND name = FindDescendant(dialog, "Edit");
-        TypeText(name, file);
-        ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == file; }));
-        PressButton(FindDescendant(dialog, "Button", "Add"));
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
-    }
-    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 2; }));
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
     EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);
+    PressButton(FindDescendant(batch, "Button", "Add..."));
+    HWND dialog = program.WaitForWindow("Choose Files");
+    ASSERT_NE(dialog, nullptr);
+    HWND name = FindDescendant(dialog, "Edit");
+    TypeText(name, c);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(name) == c; }));
+    PressButton(FindDescendant(dialog, "Button", "Add"));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 3; }));
+    EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 3) "), nullptr);
     TypeText(ChildAt(batch, 72 + 20, 256 + 10), out);
     PressButton(FindDescendant(batch, "Button", "Go!"));
     ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 0; }));
-    for (const std::string& file : {a, b}) EXPECT_EQ(SharedLinks(file, out + file.substr(file.rfind('\\'))), 2u) << file;
-    PressButton(FindDescendant(batch, "Button", "Cancel"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.ExitCode(), 0u);
-}
-
-TEST(EndToEnd, SeveralFilesOnTheCommandLineOpenTheBatchWindowWithThem) {
-    TempDir dir;
-    std::string a = dir.MakeFile("a file.dat"), b = dir.MakeFile("b.dat");
-    Program program(dir.Path(), "ombrel.exe", "\"" + a + "\" \"" + (dir / "missing.dat") + "\" " + b);
-    HWND batch = program.WaitForWindow("Multi Hard Link");
-    ASSERT_NE(batch, nullptr);
-    EXPECT_EQ(SendMessageA(InputList(batch), LB_GETCOUNT, 0, 0), 2);
-    EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);
-    // Over the main window, which closes the program as usual.
-    HWND main = program.WaitForWindow("Quenmoor");
-    ASSERT_NE(main, nullptr);
-    PressButton(FindDescendant(batch, "Button", "Cancel"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));
+    for (const std::string& file : {a, b, c}) EXPECT_EQ(SharedLinks(file, out + file.substr(file.rfind('\\'))), 2u) << file;
+    // Closed, and shown again by the main window's button.
+    for (HWND button : {FindDescendant(batch, "Button", "Cancel"), FindDescendant(main, "Button", "Multi Hard Link"),
+                        FindDescendant(batch, "Button", "Cancel")}) {
+        const bool shown = IsWindowVisible(batch);
+        PressButton(button);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(batch) != shown; })) << TextOf(button);
+    }
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.ExitCode(), 0u);
 }

@@ -23,16 +23,13 @@ TEST(Product, FolderProgramVersionRecordAndLinkLibrary) {
     EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(317, 1));
     EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
     EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
-    auto text = [&](const char* name) {
+    for (auto [name, want] : {std::pair{"ProductVersion", "1.07"}, {"FileDescription", "Quenmoor 1.07 Runtime"},
+                              {"InternalName", "ombrel.exe"}, {"OriginalFilename", "ombrel.exe"}}) {
         char* value = nullptr;
         std::string key = std::string("\\StringFileInfo\\040904E4\\") + name;
-        return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &len) && value
-                   ? std::string(value) : std::string();
-    };
-    EXPECT_EQ(text("ProductVersion"), "1.07");
-    EXPECT_EQ(text("FileDescription"), "Quenmoor 1.07 Runtime");
-    EXPECT_EQ(text("InternalName"), "ombrel.exe");
-    EXPECT_EQ(text("OriginalFilename"), "ombrel.exe");
+        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &len) && value) << name;
+        EXPECT_STREQ(value, want);
+    }
 
     // Without its link library beside it the program does not start.
     TempDir dir;
@@ -40,10 +37,6 @@ TEST(Product, FolderProgramVersionRecordAndLinkLibrary) {
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     Program alone(dir.Path(), dir / "ombrel.exe");
     SetErrorMode(oldMode);
-    DWORD code = 0;
-    if (alone.Started()) {
-        ASSERT_TRUE(alone.WaitForExit(15000, &code));
-        EXPECT_NE(code, 0u);
-    }
+    EXPECT_TRUE(!alone.Started() || (alone.ExitCode() != 0u && alone.ExitCode() != STILL_ACTIVE));
     EXPECT_TRUE(alone.VisibleWindows().empty());
 }

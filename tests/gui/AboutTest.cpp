@@ -37,16 +37,12 @@ Pixels Painted(tk::GraphicControl& c, COLORREF under, int margin, const std::fun
     tk::BitmapHandle bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     tk::SelectObj sel(dc.get(), bmp.get());
     RECT all{0, 0, width, height};
-    tk::BrushHandle brush(CreateSolidBrush(under));
-    FillRect(dc.get(), &all, brush.get());
+    FillRect(dc.get(), &all, tk::BrushHandle(CreateSolidBrush(under)).get());
     c.Paint(dc.get());
-    GdiFlush();
     Pixels out;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            DWORD v = static_cast<DWORD*>(bits)[y * width + x];  // 0x00RRGGBB
-            if (test(x, y, RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF))) out.insert({x, y});
-        }
+        for (int x = 0; x < width; ++x)
+            if (test(x, y, GetPixel(dc.get(), x, y))) out.insert({x, y});
     return out;
 }
 Pixels Painted(tk::GraphicControl& c, COLORREF under, COLORREF colour) {
@@ -70,6 +66,21 @@ protected:
     }
     tk::Form form{tk::App};
     TvgLabel* label = nullptr;
+};
+
+class AboutWindow : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CreateWindows()); }
+    void TearDown() override { DestroyWindows(); }
+    // Down on a control, up where given (beside its left edge by default).
+    static void Press(tk::Control* c, UINT down, int x = 3) {
+        const HWND w = AboutForm->Handle();
+        SendMessageA(w, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(c->Left() + 3, c->Top() + 3));
+        SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(c->Left() + x, c->Top() + 3));
+        SendMessageA(w, down + 1, 0, MAKELPARAM(c->Left() + x, c->Top() + 3));
+    }
+    std::vector<std::string> opened;
+    ShellLog shell{opened};
 };
 
 }  // namespace
@@ -130,76 +141,31 @@ TEST_F(LabelPainting, OnlyTrueTypeFontsTurn) {
     EXPECT_FALSE(other);
 }
 
-namespace {
-
-// A link on a form of its own, and what reaches the shell and when.
-class LabelPress : public testing::Test {
-protected:
-    void SetUp() override {
-        label = tk::Make<TvgLabel>(&form, &form, "Link", {10, 10, 100, 13}, "the page");
-        label->ExecParams()->FileName = "https://quenmoor.example.org/en/";
-        label->OnClick = [this] { log.push_back("click"); };
-        label->OnMouseDown = [this](tk::MouseButton, tk::ShiftState, int, int) { log.push_back("down"); };
-        form.AfterConstruction();
-    }
-    // Down on the label, up where given.
-    void Press(UINT down, POINT up = {20, 15}) {
-        SendMessageA(form.Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(20, 15));
-        SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(up.x, up.y));
-        SendMessageA(form.Handle(), down + 1, 0, MAKELPARAM(up.x, up.y));
-    }
-    tk::Form form{tk::App};
-    TvgLabel* label = nullptr;
-    std::vector<std::string> log;
-    ShellLog shell{log};
-};
-
-}  // namespace
-
-TEST_F(LabelPress, OnlyALeftPressOnAnEnabledLinkHandsTheFileToTheShellBeforeTheClick) {
-    const std::string shell = "https://quenmoor.example.org/en/ starting";
-    Press(WM_LBUTTONDOWN);
-    Press(WM_LBUTTONDOWN, {150, 80});  // released elsewhere: no click
-    Press(WM_RBUTTONDOWN);
-    EXPECT_EQ(log, (std::vector<std::string>{"down", shell, "click", "down", shell, "down"}));
-    EXPECT_EQ(tk::Screen::Cursor(), tk::crDefault);
-    log.clear();
-    label->ExecParams()->FileName.clear();
-    Press(WM_LBUTTONDOWN);
-    label->ExecParams()->FileName = "mailto:quenmoor@example.org";
-    label->SetEnabled(false);
-    Press(WM_LBUTTONDOWN);
-    EXPECT_EQ(log, (std::vector<std::string>{"down", "click"}));
-}
-
-namespace {
-
-class AboutWindow : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(CreateWindows()); }
-    void TearDown() override { DestroyWindows(); }
-    void ClickOn(tk::Control* c) {
-        LPARAM at = MAKELPARAM(c->Left() + 3, c->Top() + 3);
-        SendMessageA(AboutForm->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(AboutForm->Handle(), WM_LBUTTONUP, 0, at);
-    }
-    std::vector<std::string> opened;
-    ShellLog shell{opened};
-};
-
-}  // namespace
-
-TEST_F(AboutWindow, MailLinkOpensANewMessageAndStaysPurpleAcrossShowings) {
+// Only a left press on an enabled link hands its file to the shell, before
+// the click; the mail link turns purple and stays so across showings.
+TEST_F(AboutWindow, LinksHandTheirFileToTheShellAndTheMailLinkStaysPurple) {
     AboutForm->Show();
-    ClickOn(AboutForm->URL);
-    ClickOn(AboutForm->mailto);
-    EXPECT_EQ(opened, (std::vector<std::string>{"https://quenmoor.example.org/en/ starting",
-                                                "mailto:quenmoor@example.org starting"}));
-    EXPECT_EQ(AboutForm->URL->GetFont()->Color(), tk::clBlue);
+    TvgLabel* url = AboutForm->URL;
+    url->OnClick = [this] { opened.push_back("click"); };
+    url->OnMouseDown = [this](tk::MouseButton, tk::ShiftState, int, int) { opened.push_back("down"); };
+    const std::string page = "https://quenmoor.example.org/en/ starting", mail = "mailto:quenmoor@example.org starting";
+    Press(url, WM_LBUTTONDOWN);
+    Press(url, WM_LBUTTONDOWN, -100);  // released elsewhere: no click
+    Press(url, WM_RBUTTONDOWN);
+    Press(AboutForm->mailto, WM_LBUTTONDOWN);
+    EXPECT_EQ(opened, (std::vector<std::string>{"down", page, "click", "down", page, "down", mail}));
+    EXPECT_EQ(tk::Screen::Cursor(), tk::crDefault);
+    EXPECT_EQ(url->GetFont()->Color(), tk::clBlue);
+    opened.clear();
+    url->ExecParams()->FileName.clear();
+    Press(url, WM_LBUTTONDOWN);
+    url->ExecParams()->FileName = "mailto:quenmoor@example.org";
+    url->SetEnabled(false);
+    Press(url, WM_LBUTTONDOWN);
     AboutForm->Hide();
     AboutForm->Show();
-    ClickOn(AboutForm->mailto);
-    EXPECT_EQ(opened.size(), 3u);
+    Press(AboutForm->mailto, WM_LBUTTONDOWN);
+    EXPECT_EQ(opened, (std::vector<std::string>{"down", "click", mail}));
     EXPECT_FALSE(Painted(*AboutForm->mailto, kWhite, tk::clPurple).empty());
     EXPECT_TRUE(Painted(*AboutForm->mailto, kWhite, kBlue).empty());
 }

@@ -75,8 +75,7 @@ protected:
         ASSERT_TRUE(CreateWindows());
     }
     static void RecreateOptions() {
-        delete OptionsForm;
-        OptionsForm = nullptr;
+        delete std::exchange(OptionsForm, nullptr);
         tk::App->CreateForm(OptionsForm);
     }
     static void ChooseLanguage(const std::string& name) {
@@ -84,10 +83,7 @@ protected:
         ASSERT_EQ(OptionsForm->LangCombo->GetText(), name);
     }
     // Presses Ok as the user does, so an error reaches the standard box.
-    static void PressOk() {
-        SendMessageA(OptionsForm->Handle(), WM_COMMAND, MAKEWPARAM(OptionsForm->OkButton->Id(), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(OptionsForm->OkButton->Handle()));
-    }
+    static void PressOk() { Notify(OptionsForm->OkButton, BN_CLICKED); }
 
     Texts files;
     MessageLog boxes;
@@ -143,12 +139,11 @@ TEST_F(OptionsWindow, SwitchingTranslatesAllFourWindowsAndAMissingKeyKeepsTheTex
     EXPECT_EQ(shown(), (Texts{"A Quenmoor", " A file ", "A batch", "A new folder", "A lang", "A ok", "About"}));
     // The main window's real message box carries the translation.
     TempDir dir;
-    dir.MakeFile("a.txt");
-    dir.MakeFile("b.txt");
+    dir.MakeFile("a.txt");  // linked onto itself
     MainForm->InputDirList->SetDirectory(dir.Path());
     MainForm->OutputDirListBox->SetDirectory(dir.Path());
-    MainForm->InputFileList->SetItemIndex(MainForm->InputFileList->Items()->IndexOf("a.txt"));
-    MainForm->OutputFileEditBox->SetText("b.txt");
+    MainForm->InputFileList->SetItemIndex(0);
+    MainForm->OutputFileEditBox->SetText("a.txt");
     MainForm->CreateButtonClick();
     EXPECT_EQ(boxes.Texts(), Texts{"A exists"});
 
@@ -282,7 +277,6 @@ TEST_F(OptionsWindow, ShippedGermanFitsItsControls) {
         {MainForm->HelpButton, 6},      {MainForm->MultiHardLinkButton, 6}, {MainForm->OptionsButton, 6},
         {MainForm->OutputGroupBox, 16}, {MainForm->InputGroupBox, 16},      {OptionsForm->Label1, 0},
         {OptionsForm->OkButton, 6},     {OptionsForm->CheckIntegrate, 18}};
-    for (const auto& [control, extra] : fits) {
+    for (const auto& [control, extra] : fits)
         EXPECT_LE(TextWidth(control->Handle()) + extra, control->Width()) << control->Name() << ": " << WindowText(control);
-    }
 }

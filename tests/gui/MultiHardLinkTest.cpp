@@ -37,34 +37,14 @@ protected:
 
 }  // namespace
 
-TEST_F(Batch, GoWarnsOfAnEmptyListThenOfAnEmptyFolderAndDoesNothingElse) {
+TEST_F(Batch, GoWarnsOfAnEmptyListOrFolderAndAMissingFolderFailsEveryEntryAloudOrSilently) {
     Go({}, "");
     EXPECT_EQ(boxes.Texts(), (Texts{"Choose files", "Choose output folder"}));
     EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Warning);
-    std::string a = in.MakeFile("a.txt");
+    std::string a = in.MakeFile("a.txt"), b = in.MakeFile("b.txt");
     Go({a}, "");
     EXPECT_EQ(boxes.Texts(), Texts{"Choose output folder"});
     EXPECT_EQ(List(), Texts{a});
-}
-
-TEST_F(Batch, LinkedEntriesLeaveTheListAndFailuresStayInOrder) {
-    std::string a = in.MakeFile("a.txt"), gone = in / "gone.txt", b = in.MakeFile("b.txt");
-    in.MakeFile("c.txt");
-    Go({a, gone, b}, out.Path());
-    EXPECT_EQ(List(), Texts{gone});
-    EXPECT_EQ(boxes.Texts(), Texts{ErrorText(ERROR_FILE_NOT_FOUND)});
-    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Error);
-    EXPECT_EQ(SharedLinks(a, out / "a.txt"), 2u);
-    EXPECT_EQ(SharedLinks(b, out / "b.txt"), 2u);
-    EXPECT_FALSE(FileExists(out / "c.txt"));
-    EXPECT_EQ(Count(), " Input (files: 1) ");
-    Go({in.MakeFile("d.txt")}, out.Path());  // nothing left that can fail
-    EXPECT_TRUE(List().empty());
-    EXPECT_EQ(Count(), " Input (files: 0) ");
-}
-
-TEST_F(Batch, AMissingFolderFailsEveryEntryAloudOrSilently) {
-    std::string a = in.MakeFile("a.txt"), b = in.MakeFile("b.txt");
     for (bool quiet : {false, true}) {
         Go({a, b}, out / "missing", false, quiet);
         EXPECT_EQ(List(), (Texts{a, b}));
@@ -73,14 +53,28 @@ TEST_F(Batch, AMissingFolderFailsEveryEntryAloudOrSilently) {
     EXPECT_FALSE(DirExists(out / "missing"));
 }
 
-TEST_F(Batch, CancelInAnErrorBoxKeepsThatEntryAndEveryLaterOne) {
+TEST_F(Batch, LinkedEntriesLeaveTheListFailuresStayInOrderAndCancelKeepsEveryLaterOne) {
     std::string a = in.MakeFile("a.txt"), gone = in / "gone.txt", b = in.MakeFile("b.txt"), c = in.MakeFile("c.txt");
+    Go({a, gone, b}, out.Path());
+    EXPECT_EQ(List(), Texts{gone});
+    EXPECT_EQ(boxes.Texts(), Texts{ErrorText(ERROR_FILE_NOT_FOUND)});
+    EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Error);
+    EXPECT_EQ(SharedLinks(a, out / "a.txt"), 2u);
+    EXPECT_EQ(SharedLinks(b, out / "b.txt"), 2u);
+    EXPECT_FALSE(FileExists(out / "c.txt"));
+    EXPECT_EQ(Count(), " Input (files: 1) ");
+    std::string d = in.MakeFile("d.txt");
+    Go({d}, out.Path());  // nothing left that can fail
+    EXPECT_TRUE(List().empty());
+    EXPECT_EQ(Count(), " Input (files: 0) ");
+    // Cancel in an error box keeps that entry and every later one.
+    std::string e = in.MakeFile("e.txt");
     boxes.Answers = {tk::mrCancel};
-    Go({a, gone, b, c}, out.Path());
-    EXPECT_EQ(List(), (Texts{gone, b, c}));
+    Go({e, gone, c, d}, out.Path());
+    EXPECT_EQ(List(), (Texts{gone, c, d}));
     EXPECT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_TRUE(FileExists(out / "a.txt"));
-    EXPECT_FALSE(FileExists(out / "b.txt"));
+    EXPECT_TRUE(FileExists(out / "e.txt"));
+    EXPECT_FALSE(FileExists(out / "c.txt"));
 }
 
 TEST_F(Batch, RemoveTakesEverySelectedEntryAndTheMainWindowEmptiesTheListBeforeEachShowing) {

@@ -28,7 +28,10 @@ protected:
 
 }  // namespace
 
-TEST_F(NewFolder, OkOrEnterMakesTheFolderOrReportsTheSystemsSentenceAndEmptiesTheField) {
+TEST_F(NewFolder, OkOrEnterMakesTheFolderOrReportsTheSystemsSentenceAndEmptiesTheFieldCancelKeepsIt) {
+    form->OkButtonClick();  // an empty name: nothing at all
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(boxes.Boxes.empty());
     dir.MakeDir("Taken");
     const struct {
         const char* name;
@@ -50,16 +53,9 @@ TEST_F(NewFolder, OkOrEnterMakesTheFolderOrReportsTheSystemsSentenceAndEmptiesTh
     EXPECT_GE(MainForm->OutputDirListBox->Items()->IndexOf("Fresh"), 0);
     EXPECT_EQ(MainForm->InputDirList->Items()->IndexOf("Fresh"), -1);
     SendMessageA(form->EditDirBox->Handle(), WM_CHAR, 'x', 0);  // other keys reach the field
-    EXPECT_EQ(form->EditDirBox->Text(), "x");
-}
-
-TEST_F(NewFolder, AnEmptyNameDoesNothingAndCancelKeepsTheText) {
-    form->OkButtonClick();
-    EXPECT_EQ(closes, 0);
-    form->EditDirBox->SetText("Later");
     form->CancelButtonClick();
-    EXPECT_EQ(closes, 1);
-    EXPECT_EQ(form->EditDirBox->Text(), "Later");
-    EXPECT_FALSE(DirExists(dir / "Later"));
-    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(closes, 5);
+    EXPECT_EQ(boxes.Boxes.size(), 1u);  // none from Cancel
+    EXPECT_EQ(form->EditDirBox->Text(), "x");
+    EXPECT_FALSE(DirExists(dir / "x"));
 }

@@ -53,11 +53,10 @@ LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 // An application form that the dialog finds by its class name.
 struct TBottomPanelForm : tk::Form {
     TBottomPanelForm() : tk::Form(tk::App) { SetClientSize(200, 40); }
-    static const tk::ClassInfo& StaticClass() {
+    const tk::ClassInfo& Class() const override {
         static const tk::ClassInfo info{"TBottomPanelForm", &tk::Form::StaticClass(), {}, {}};
         return info;
     }
-    const tk::ClassInfo& Class() const override { return StaticClass(); }
 };
 
 int CALLBACK SameOrder(LPARAM, LPARAM, LPARAM) { return 0; }
@@ -133,29 +132,17 @@ TEST_F(OpenDialogTest, ShowsTheSystemPlacesBarAndOnlyTheControlsAskedFor) {
     EXPECT_EQ(seen, std::vector<bool>{false});
 }
 
-TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileList) {
+// Two of the list's styles: Delete is swallowed in the file list only, and
+// no menu comes up over empty space, only over selected files.
+TEST_F(OpenDialogTest, DeleteIsSwallowedOnlyInTheFileListAndAMenuComesOnlyOverSelectedFiles) {
     dialog.ListViewStyles()->EnableDelete = false;
-    HHOOK watch = SetWindowsHookExA(WH_GETMESSAGE, DeleteWatch, nullptr, GetCurrentThreadId());
-    HWND field = nullptr;
-    std::string left;
-    Run({Check([&] {
-             SetFocus(FileList(dialog));
-             Keys({VK_DELETE});
-         }),
-         Check([&] {
-             SetWindowTextA(field = dialog.FileNameField(), "abc");
-             SetFocus(field);
-             SendMessageA(field, EM_SETSEL, 0, 0);
-             Keys({VK_DELETE});
-         }),
-         Check([&] { left = TextOf(field); })});
-    UnhookWindowsHookEx(watch);
-    EXPECT_EQ(left, "bc");
-    EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
-}
-
-TEST_F(OpenDialogTest, NoMenuOnEmptySpaceButOneOverSelectedFiles) {
     dialog.ListViewStyles()->PopupOnEmpty = false;
+    HHOOK watch = SetWindowsHookExA(WH_GETMESSAGE, DeleteWatch, nullptr, GetCurrentThreadId());
+    auto deleteIn = [](HWND w) {
+        SetFocus(w);
+        SendMessageA(w, EM_SETSEL, 0, 0);  // in the name field: before the first letter
+        Keys({VK_DELETE});
+    };
     auto menuUp = [] { return IsWindowVisible(FindWindowA("#32768", nullptr)) != FALSE; };
     auto rightClick = [&](int item) {
         ListView_SetItemState(FileList(dialog), -1, 0, LVIS_SELECTED);
@@ -164,9 +151,15 @@ TEST_F(OpenDialogTest, NoMenuOnEmptySpaceButOneOverSelectedFiles) {
         GetWindowRect(FileList(dialog), &r);
         PostMessageA(ShellView(dialog), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FileList(dialog)), MAKELPARAM(r.right - 20, r.bottom - 20));
     };
+    std::string left;
     bool onEmpty = true, onSelection = false;
-    Run({Check([&] { rightClick(-1); }), Pause(), Check([&] { onEmpty = menuUp(); }), Check([&] { rightClick(0); }),
-         [&] { return onSelection = menuUp(); }, Check([] { EndMenu(); }), Pause()});
+    Run({Check([&] { deleteIn(FileList(dialog)); }), Type(dialog, "abc"), Check([&] { deleteIn(dialog.FileNameField()); }),
+         Check([&] { left = TextOf(dialog.FileNameField()); }), Check([&] { rightClick(-1); }), Pause(),
+         Check([&] { onEmpty = menuUp(); }), Check([&] { rightClick(0); }), [&] { return onSelection = menuUp(); },
+         Check([] { EndMenu(); }), Pause()});
+    UnhookWindowsHookEx(watch);
+    EXPECT_EQ(left, "bc");
+    EXPECT_EQ(deleteReached, std::vector<std::string>{"Edit"});
     EXPECT_FALSE(onEmpty);
     EXPECT_TRUE(onSelection);
 }
@@ -244,15 +237,13 @@ TEST_F(OpenDialogTest, APanelFormIsFoundByClassNameEmbeddedAtTheBottomAndGivenBa
     TBottomPanelForm panel;
     dialog.CustDlgParams()->SetBottomFormName("bottompanelform");
     RECT client{}, bounds{};
-    bool shown = false;
     Run({Pause(), Check([&] {
              GetClientRect(dialog.DialogHandle(), &client);
-             shown = IsWindowVisible(panel.Handle());
+             EXPECT_TRUE(IsWindowVisible(panel.Handle()));
              GetWindowRect(panel.Handle(), &bounds);
              MapWindowPoints(nullptr, dialog.DialogHandle(), reinterpret_cast<POINT*>(&bounds), 2);
              EXPECT_EQ(GetParent(panel.Handle()), dialog.DialogHandle());
          })});
-    EXPECT_TRUE(shown);
     EXPECT_EQ((std::vector<LONG>{bounds.left, bounds.top, bounds.right, bounds.bottom}),
               (std::vector<LONG>{0, client.bottom - 40, client.right, client.bottom}));
     EXPECT_FALSE(IsWindowVisible(panel.Handle()));

@@ -36,18 +36,9 @@ TEST(MainWindowVolumes, PickingAVolumeMovesBothFolderLists) {
     SetCurrentDirectoryA("C:\\");
 }
 
-namespace {
-
-class SelectDir : public testing::Test {
-protected:
-    void TearDown() override { tk::App->ModalResponder = nullptr; }
+TEST(SelectDir, WalkingTheListChoosesCancelKeepsAndAMissingFolderIsConfirmedThenCreatedWithItsParents) {
     TempDir dir;
     MessageLog boxes;
-};
-
-}  // namespace
-
-TEST_F(SelectDir, WalkingTheListChoosesAFolderAndCancelKeepsThePath) {
     std::string sub = dir.MakeDir("Sub"), chosen = dir.Path();
     tk::App->ModalResponder = [&](tk::Form& f) {
         auto& dlg = static_cast<TSelectDirDlg&>(f);
@@ -57,16 +48,14 @@ TEST_F(SelectDir, WalkingTheListChoosesAFolderAndCancelKeepsThePath) {
         dlg.DirList->SetDirectory(sub);
         return tk::mrOk;
     };
-    ASSERT_TRUE(SelectDirectory(chosen, {}, 0));
+    EXPECT_TRUE(SelectDirectory(chosen, {}, 0));
     EXPECT_EQ(chosen, sub);
-
     tk::App->ModalResponder = [](tk::Form&) { return tk::mrCancel; };
     EXPECT_FALSE(SelectDirectory(chosen, {}, 0));
     EXPECT_EQ(chosen, sub);
-}
 
-TEST_F(SelectDir, AMissingFolderIsConfirmedThenCreatedWithItsParents) {
-    std::string target = dir / "new\\deeper", chosen = dir.Path();
+    std::string target = dir / "new\\deeper";
+    chosen = dir.Path();
     boxes.Answers = {tk::mrNo, tk::mrYes};
     tk::App->ModalResponder = [&](tk::Form& f) {
         auto& dlg = static_cast<TSelectDirDlg&>(f);
@@ -77,7 +66,8 @@ TEST_F(SelectDir, AMissingFolderIsConfirmedThenCreatedWithItsParents) {
         dlg.OKButtonClick();
         return dlg.ModalResult;
     };
-    ASSERT_TRUE(SelectDirectory(chosen, {sdAllowCreate, sdPrompt, sdPerformCreate}, 0));
+    EXPECT_TRUE(SelectDirectory(chosen, {sdAllowCreate, sdPrompt, sdPerformCreate}, 0));
+    tk::App->ModalResponder = nullptr;
     ASSERT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Last().Text, "The specified directory does not exist. Create it?");
     EXPECT_EQ(chosen, target);

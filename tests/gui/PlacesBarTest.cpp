@@ -39,18 +39,15 @@ POINT Centre(TApPlaceButton* b) {
 // Presses the left button over one place button, moves to another and
 // releases it there.
 void Drag(TApPlaceButton* from, TApPlaceButton* to) {
+    const POINT a = Centre(from), b = Centre(to);
     std::vector<INPUT> in;
-    auto mouse = [&](POINT p, DWORD flags) {
-        INPUT i{};
+    for (auto [p, flags] : {std::pair{a, 0}, {a, MOUSEEVENTF_LEFTDOWN}, {POINT{a.x, a.y + 10}, 0}, {b, 0}, {b, MOUSEEVENTF_LEFTUP}}) {
+        INPUT& i = in.emplace_back();
         i.type = INPUT_MOUSE;
         i.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
         i.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        i.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        in.push_back(i);
-    };
-    const POINT a = Centre(from), b = Centre(to);
-    for (auto [p, flags] : {std::pair{a, 0}, {a, MOUSEEVENTF_LEFTDOWN}, {POINT{a.x, a.y + 10}, 0}, {b, 0}, {b, MOUSEEVENTF_LEFTUP}})
-        mouse(p, static_cast<DWORD>(flags));
+        i.mi.dwFlags = static_cast<DWORD>(flags) | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 

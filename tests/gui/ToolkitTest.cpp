@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <utility>
-
 using namespace testsupport;
 
 namespace {
@@ -25,6 +22,35 @@ Script::Step PostWhenShown(tk::Control* c, UINT msg) {
     return [c, msg] { return IsWindowVisible(c->Handle()) && PostMessageA(c->Handle(), msg, 0, 0); };
 }
 
+// A procedure that someone else puts in front of a toolkit control's.
+struct Foreign {
+    static inline WNDPROC previous = nullptr;
+    static inline int ncDestroys = 0;
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_NCDESTROY) ++ncDestroys;
+        return CallWindowProcA(previous, wnd, msg, wp, lp);
+    }
+};
+
+// What reached a window's procedure, as the control it was linked to then.
+struct Reached {
+    static inline HWND wnd = nullptr;
+    static inline std::vector<tk::Control*> controls;
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
+        auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->hwnd == wnd) controls.push_back(tk::Control::FromHandle(m->hwnd));
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+};
+struct Swatch : tk::GraphicControl {
+    using tk::GraphicControl::GraphicControl;
+    std::vector<std::string> events;
+    void Paint(HDC dc) override {
+        RECT r{0, 0, Width(), Height()};
+        FillRect(dc, &r, tk::BrushHandle(CreateSolidBrush(RGB(255, 0, 0))).get());
+    }
+    void MouseDown(tk::MouseButton, tk::ShiftState, int x, int y) override { events.push_back(tk::Format("down %d,%d", x, y)); }
+};
 }  // namespace
 
 TEST(ModalShowing, CloseOrAModalButtonEndsItAndTheWindowIsKept) {
@@ -80,58 +106,31 @@ TEST(Keyboard, TabOrderAltWithALabelsLetterAndEnter) {
     EXPECT_TRUE(form.DialogKey(alt));
     EXPECT_TRUE(second->Focused());
     // Enter reaches the edit unless the form has a default button.
-    auto pressEnter = [&] {
+    auto* ok = tk::Make<tk::Button>(&form, &form, "Ok", {120, 150, 75, 25}, "Ok", 3);
+    int clicks = 0;
+    ok->OnClick = [&] { ++clicks; };
+    for (bool withDefault : {false, true}) {
+        ok->Default = withDefault;
         first->SetFocus();
         // The character comes from TranslateMessage, as for a real key.
         PostMessageA(first->Handle(), WM_KEYDOWN, VK_RETURN, 1);
         PostMessageA(first->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
         tk::App->ProcessMessages();
-    };
-    pressEnter();
-    EXPECT_EQ(typed, "\r");
-    EXPECT_EQ(first->Text(), "");  // no line break is ever entered
-    auto* ok = tk::Make<tk::Button>(&form, &form, "Ok", {120, 150, 75, 25}, "Ok", 3);
-    ok->Default = true;
-    int clicks = 0;
-    ok->OnClick = [&] { ++clicks; };
-    pressEnter();
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(typed, "\r");
+        EXPECT_EQ(typed + first->Text(), "\r");  // no line break is ever entered
+        EXPECT_EQ(clicks, withDefault ? 1 : 0);
+    }
 }
 
 TEST(Release, TheComponentOutlivesTheMessageBeingHandled) {
-    struct Watched : tk::Component {
-        Watched(tk::Component* owner, bool& gone) : tk::Component(owner), gone_(gone) {}
-        ~Watched() override { gone_ = true; }
-        bool& gone_;
-    };
     tk::Form owner(tk::App);
-    bool gone = false;
-    tk::Release(new Watched(&owner, gone));
-    EXPECT_FALSE(gone);
+    auto* edit = tk::Make<tk::Edit>(&owner, &owner, "Field", {8, 8, 100, 21});
+    HWND wnd = edit->Handle();
+    tk::Release(edit);
+    EXPECT_TRUE(IsWindow(wnd));
     EXPECT_EQ(owner.ComponentCount(), 0);
     tk::App->ProcessMessages();
-    EXPECT_TRUE(gone);
+    EXPECT_FALSE(IsWindow(wnd));
 }
-
-namespace {
-
-// A procedure that someone else puts in front of a toolkit control's.
-struct Foreign {
-    static inline WNDPROC previous = nullptr;
-    static inline int ncDestroys = 0;
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == WM_NCDESTROY) ++ncDestroys;
-        return CallWindowProcA(previous, wnd, msg, wp, lp);
-    }
-    static void Hook(HWND wnd) {
-        ncDestroys = 0;
-        previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
-    }
-    static void Unhook(HWND wnd) { SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)); }
-};
-
-}  // namespace
 
 TEST(Subclassing, AForeignProcedureStaysHookedWhicheverGoesFirst) {
     for (bool foreignLeavesFirst : {true, false}) {
@@ -141,12 +140,13 @@ TEST(Subclassing, AForeignProcedureStaysHookedWhicheverGoesFirst) {
         edit->OnKeyPress = [&](char& key) { typed += key; };
         form->AfterConstruction();
         HWND wnd = edit->Handle();
-        Foreign::Hook(wnd);
+        Foreign::ncDestroys = 0;
+        Foreign::previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Foreign::Proc)));
         // A key passes the foreign procedure, then ours, then the edit's own.
         SendMessageA(wnd, WM_CHAR, 'x', 1);
         EXPECT_EQ(typed + edit->Text(), "xx") << foreignLeavesFirst;
         EXPECT_EQ(tk::Control::FromHandle(wnd), edit);
-        if (foreignLeavesFirst) Foreign::Unhook(wnd);
+        if (foreignLeavesFirst) SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Foreign::previous));
         form.reset();
         EXPECT_FALSE(IsWindow(wnd));
         // A foreign procedure still in front saw the window to its end.
@@ -154,22 +154,8 @@ TEST(Subclassing, AForeignProcedureStaysHookedWhicheverGoesFirst) {
     }
 }
 
-namespace {
-// What reached a window's procedure, as the control it was linked to then.
-struct Reached {
-    static inline HWND wnd = nullptr;
-    static inline std::vector<tk::Control*> controls;
-    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
-        auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
-        if (code == HC_ACTION && m->hwnd == wnd) controls.push_back(tk::Control::FromHandle(m->hwnd));
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
-};
-}  // namespace
-
 TEST(Destruction, ADyingFormHearsNothingOfItsWindow) {
-    std::vector<tk::Control*>& reached = Reached::controls;
-    reached.clear();
+    Reached::controls.clear();
     auto form = std::make_unique<TestForm>();
     tk::Make<tk::Edit>(form.get(), form.get(), "Field", {8, 8, 100, 21}, "", 0);
     form->AfterConstruction();
@@ -178,8 +164,8 @@ TEST(Destruction, ADyingFormHearsNothingOfItsWindow) {
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Reached::Proc, nullptr, GetCurrentThreadId());
     form.reset();
     UnhookWindowsHookEx(hook);
-    EXPECT_FALSE(reached.empty());
-    for (tk::Control* c : reached) EXPECT_EQ(c, nullptr);
+    EXPECT_FALSE(Reached::controls.empty());
+    for (tk::Control* c : Reached::controls) EXPECT_EQ(c, nullptr);
 }
 
 TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
@@ -191,7 +177,7 @@ TEST(Geometry, SizesFollowTheWindowAndResizeIsTold) {
     edit->OnResize = [&] { ++editResizes; };
     form.AfterConstruction();
     SetWindowPos(form.Handle(), nullptr, 0, 0, 420, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client;
+    RECT client{};
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ((std::vector<LONG>{form.Width(), form.Height(), form.ClientWidth(), form.ClientHeight(), formResizes}),
               (std::vector<LONG>{420, 330, client.right, client.bottom, 1}));
@@ -258,21 +244,6 @@ TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCodeAlsoFromAModalWindow) {
     tk::App->MainForm = saved;
 }
 
-namespace {
-struct Swatch : tk::GraphicControl {
-    using tk::GraphicControl::GraphicControl;
-    std::vector<std::string> events;
-    void Paint(HDC dc) override {
-        RECT r{0, 0, Width(), Height()};
-        tk::BrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
-        FillRect(dc, &r, red.get());
-    }
-    void MouseDown(tk::MouseButton b, tk::ShiftState, int x, int y) override {
-        events.push_back(tk::Format("down %d,%d", x, y));
-    }
-};
-}  // namespace
-
 TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
     TestForm form;
     auto* swatch = tk::Make<Swatch>(&form, &form, "Swatch", {40, 30, 20, 10});
@@ -288,17 +259,14 @@ TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
         EXPECT_NE(GetPixel(dc.get(), 65, 35), RGB(255, 0, 0));
     }
     HWND w = form.Handle();
-    auto at = [](int x, int y) { return MAKELPARAM(x, y); };
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
-    SendMessageA(w, WM_LBUTTONUP, 0, at(45, 35));
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
-    SendMessageA(w, WM_LBUTTONUP, 0, at(100, 100));  // released elsewhere: no click
+    for (bool enabled : {false, true})
+        for (int x : {45, 100}) {  // released elsewhere: no click
+            swatch->SetEnabled(enabled);
+            SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(42, 33));
+            SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, 35));
+        }
     EXPECT_EQ(swatch->events, (std::vector<std::string>{"down 2,3", "down 2,3"}));
     EXPECT_EQ(clicks, 1);
-    swatch->SetEnabled(false);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at(42, 33));
-    EXPECT_EQ(swatch->events.size(), 2u);
-    swatch->SetEnabled(true);
     SetCursorPos(swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1);
     EXPECT_TRUE(SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace automation;
 using namespace testsupport;
@@ -28,15 +29,12 @@ DWORD RunToEnd(const std::string& exe, const std::string& arguments) {
 // The files of a folder, sorted, with their total size in bytes.
 Names FilesIn(const std::string& dir, ULONGLONG* bytes = nullptr) {
     Names names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        names.push_back(fd.cFileName);
-        if (bytes) *bytes += (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        if (!e.is_regular_file()) continue;
+        names.push_back(e.path().filename().string());
+        if (bytes) *bytes += e.file_size();
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -60,68 +58,26 @@ std::string StartMenuFolder() {
 }
 
 std::string ShortcutTarget(const std::string& lnk) {
-    std::string target;
+    char path[MAX_PATH] = {};
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return target;
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(Wide(lnk).c_str(), STGM_READ)) &&
-            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
-            target = path;
-        file->Release();
-    }
-    link->Release();
-    return target;
-}
-
-void ExpectUninstallEntryFor(const std::string& dir) {
-    const std::pair<const char*, std::string> values[] = {
-        {"DisplayName", "Quenmoor 1.07 (x64)"},
-        {"DisplayIcon", dir + "\\ombrel.exe,0"},
-        {"InstallLocation", dir},
-        {"UninstallString", "\"" + dir + "\\uninstall.exe\""},
-        {"QuietUninstallString", "\"" + dir + "\\uninstall.exe\" /S"}};
-    for (const auto& [name, value] : values) EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, name), value);
-    // Whole kilobytes, as Apps and Features shows them.
-    ULONGLONG bytes = 0;
-    FilesIn(dir, &bytes);
-    DWORD size = 0, length = sizeof size;
-    RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &length);
-    EXPECT_EQ(size, bytes / 1024);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(Wide(lnk).c_str(), STGM_READ)))
+        link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+    if (file) file->Release();
+    if (link) link->Release();
+    return path;
 }
 
 // Whether the system deletes the file when it starts next.
 bool PendingDeletion(const std::string& path) {
-    std::vector<char> data(65536);
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size) != ERROR_SUCCESS)
-        return false;
+    char data[65536] = {};
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                 "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data, &size);
     // Pairs of source ("\??\" and the path) and target; an empty target deletes the source.
-    for (const char* p = data.data(); *p;) {
-        std::string source = p;
-        p += source.size() + 1;
-        std::string target = p;
-        p += target.size() + 1;
-        if (target.empty() && source.substr(source.rfind('?') + 2) == path) return true;
-    }
-    return false;
-}
-
-bool AnyIntegrationKey() {
-    for (const auto& entry : ShellIntegration::Entries)
-        if (RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1)) return true;
-    return false;
-}
-
-// The uninstaller goes on in a copy of itself, so the end is when its entry
-// is gone.
-void UninstallQuietly(const std::string& dir) {
-    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
-    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
+    return std::string(data, size).find("\\??\\" + path + std::string(2, '\0')) != std::string::npos;
 }
 
 }  // namespace
@@ -135,7 +91,19 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     ExpectProductFilesIn(dir);
     EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor.lnk"), dir + "\\ombrel.exe");
     EXPECT_EQ(ShortcutTarget(StartMenuFolder() + "\\Quenmoor Read Me.lnk"), dir + "\\readme.txt");
-    ExpectUninstallEntryFor(dir);
+    const std::pair<const char*, std::string> values[] = {
+        {"DisplayName", "Quenmoor 1.07 (x64)"},
+        {"DisplayIcon", dir + "\\ombrel.exe,0"},
+        {"InstallLocation", dir},
+        {"UninstallString", "\"" + dir + "\\uninstall.exe\""},
+        {"QuietUninstallString", "\"" + dir + "\\uninstall.exe\" /S"}};
+    for (const auto& [name, value] : values) EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, name), value);
+    // Whole kilobytes, as Apps and Features shows them.
+    ULONGLONG bytes = 0;
+    FilesIn(dir, &bytes);
+    DWORD size = 0, length = sizeof size;
+    RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &length);
+    EXPECT_EQ(size, bytes / 1024);
     EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "English");
     EXPECT_TRUE(ShellIntegration::IsRegistered());
     EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, std::end(ShellIntegration::Entries)[-1].Key + 1, ""), dir + "\\tessivar.dll");
@@ -167,7 +135,9 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     HMODULE program = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
     HMODULE extension = LoadLibraryA((dir + "\\tessivar.dll").c_str());
     ASSERT_TRUE(program && extension);
-    UninstallQuietly(dir);
+    // The uninstaller goes on in a copy of itself: the end is when its entry is gone.
+    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
     EXPECT_EQ(FilesIn(dir), (Names{"Ombrel.dll", "notes.txt", "tessivar.dll"}));
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll"));
     EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));
@@ -175,5 +145,5 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     FreeLibrary(extension);
     EXPECT_FALSE(DirExists(StartMenuFolder()));
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, SettingsKey));
-    EXPECT_FALSE(AnyIntegrationKey());
+    for (const auto& entry : ShellIntegration::Entries) EXPECT_FALSE(RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1));
 }

@@ -15,19 +15,16 @@ public:
     explicit TDropData(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
     virtual ~TDropData() = default;
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject)) {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        *ppv = this;
+        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject) ? this : nullptr;
+        if (!*ppv) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
     STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (!n) delete this;
-        return n;
+        if (--refs_) return refs_;
+        delete this;
+        return 0;
     }
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;

@@ -11,11 +11,9 @@
 namespace testsupport {
 
 struct FakeDrive {
-    FakeDrive(UINT type = DRIVE_NO_ROOT_DIR, std::string label = "", std::string fileSystem = "", std::string remote = "")
-        : Type(type), Label(std::move(label)), FileSystem(std::move(fileSystem)), Remote(std::move(remote)) {}
-    UINT Type;
-    std::string Label, FileSystem;  // both unreadable when FileSystem is empty
-    std::string Remote;             // no connection when empty
+    UINT Type = DRIVE_NO_ROOT_DIR;
+    std::string Label{}, FileSystem{};  // both unreadable when FileSystem is empty
+    std::string Remote{};               // no connection when empty
 };
 
 class FakeMachine : public TDriveQueries {

@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testsupport {
@@ -10,33 +16,82 @@ namespace testsupport {
 // Another volume on another file system, where no link can reach.
 inline const char OtherVolume[] = "Z:\\dev\\shm";
 
+// A path in the system code page, widened.
+inline std::wstring Wide(const std::string& s) {
+    std::wstring out(s.size(), L'\0');
+    out.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size())));
+    return out;
+}
+
+// A path that the build hands over, as Wine sees it: the Unix root is Z:.
+inline std::string WinePath(const std::string& unixPath) {
+    std::string p = "Z:" + unixPath;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    return p;
+}
+
+inline bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline bool DirExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes a file whole, replacing one of the name; returns the path.
+inline std::string WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
 // A fresh folder under the system's temporary folder (or under root),
 // removed with all it holds when the test ends.
 class TempDir {
 public:
-    explicit TempDir(std::string root = "");
-    ~TempDir();
+    explicit TempDir(std::string root = "") {
+        static std::atomic<int> counter{0};
+        if (root.empty()) {
+            char base[MAX_PATH] = {};
+            GetTempPathA(sizeof base, base);
+            root = base;
+        }
+        if (root.back() == '\\') root.pop_back();
+        do path_ = root + "\\qm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+        while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    ~TempDir() {
+        // The lists may have made a folder inside current: step out first.
+        char cur[MAX_PATH * 2] = {};
+        GetCurrentDirectoryA(sizeof cur, cur);
+        if (_strnicmp(cur, path_.c_str(), path_.size()) == 0) SetCurrentDirectoryA("C:\\");
+        // Wide, so names the code page cannot hold go too; read-only ones as well.
+        const std::filesystem::path root(Wide(path_));
+        std::error_code ec;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec))
+            SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove_all(root, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return path_; }
     // Full path of a name inside the folder.
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-    std::string MakeFile(const std::string& name, const std::string& content = "data");
-    std::string MakeDir(const std::string& name);
+    std::string MakeFile(const std::string& name, const std::string& content = "data") { return WriteFile(*this / name, content); }
+    std::string MakeDir(const std::string& name) {
+        CreateDirectoryA((*this / name).c_str(), nullptr);
+        return *this / name;
+    }
 
 private:
     std::string path_;
 };
-
-// A path that the build hands over, as Wine sees it.
-std::string WinePath(const std::string& unixPath);
-// A path in the system code page, widened.
-std::wstring Wide(const std::string& s);
-bool FileExists(const std::string& path);
-bool DirExists(const std::string& path);
-std::string ReadFile(const std::string& path);
-// Writes a file whole, replacing one of the name; returns the path.
-std::string WriteFile(const std::string& path, const std::string& content);
 
 // What the file system says about one file: volume, file index, link count.
 struct FileIdentity {
@@ -45,10 +100,26 @@ struct FileIdentity {
     ULONGLONG index = 0;
     DWORD links = 0;
 };
-FileIdentity IdentityOf(const std::string& path);
-FileIdentity IdentityOf(const std::wstring& path);
+
+inline FileIdentity IdentityOf(const std::wstring& path) {
+    FileIdentity id;
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return id;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info))
+        id = {true, info.dwVolumeSerialNumber, (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+              info.nNumberOfLinks};
+    CloseHandle(h);
+    return id;
+}
+inline FileIdentity IdentityOf(const std::string& path) { return IdentityOf(Wide(path)); }
+
 // The link count of the file both names lead to; 0 unless they are one file.
-DWORD SharedLinks(const std::wstring& a, const std::wstring& b);
+inline DWORD SharedLinks(const std::wstring& a, const std::wstring& b) {
+    FileIdentity x = IdentityOf(a), y = IdentityOf(b);
+    return x.ok && y.ok && x.volume == y.volume && x.index == y.index ? x.links : 0;
+}
 inline DWORD SharedLinks(const std::string& a, const std::string& b) { return SharedLinks(Wide(a), Wide(b)); }
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 
 #include "settings/Registry.h"
 #include "support/Files.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
 
 #include <windows.h>
@@ -12,18 +13,27 @@
 #include <string>
 #include <vector>
 
-namespace tk {
-class Control;
-}
-
 namespace testsupport {
 
 // Records every message box instead of showing it, answering with queued
 // results (OK by default, or the first button's result).
 class MessageLog {
 public:
-    MessageLog();
-    ~MessageLog();
+    MessageLog() {
+        tk::SetMessageResponder([this](const tk::MessageRecord& rec) {
+            Boxes.push_back(rec);
+            if (!Answers.empty()) {
+                int a = Answers.front();
+                Answers.pop_front();
+                return a;
+            }
+            if (rec.Buttons.Has(tk::mbOK)) return tk::mrOk;
+            for (int b = tk::mbYes; b <= tk::mbHelp; ++b)
+                if (rec.Buttons.Has(static_cast<tk::MsgDlgBtn>(b))) return tk::MsgDlgButtonResult(static_cast<tk::MsgDlgBtn>(b));
+            return tk::mrOk;
+        });
+    }
+    ~MessageLog() { tk::SetMessageResponder(nullptr); }
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
     std::vector<tk::MessageRecord> Boxes;
@@ -39,8 +49,13 @@ public:
 // Answers every modal showing of a form with a result, recording the names.
 class ModalLog {
 public:
-    explicit ModalLog(int result = 2);
-    ~ModalLog();
+    explicit ModalLog(int result = 2) {
+        tk::App->ModalResponder = [this, result](tk::Form& f) {
+            Shown.push_back(f.Name());
+            return result;
+        };
+    }
+    ~ModalLog() { tk::App->ModalResponder = nullptr; }
     ModalLog(const ModalLog&) = delete;
     ModalLog& operator=(const ModalLog&) = delete;
     std::vector<std::string> Shown;
@@ -54,7 +69,9 @@ void DestroyWindows();
 
 // Sends a control's notification (such as LBN_DBLCLK) to its parent, as a
 // click or a pick in the control does.
-void Notify(tk::Control* control, WORD code);
+inline void Notify(tk::Control* control, WORD code) {
+    SendMessageA(control->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(control->Id(), code), reinterpret_cast<LPARAM>(control->Handle()));
+}
 
 // In place for every registry object while it lives: fails the key creations
 // and value writes a test picks; the others reach the system.

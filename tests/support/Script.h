@@ -2,8 +2,12 @@
 // tick, as a person would.
 #pragma once
 
-#include <windows.h>
+#include "support/Windows.h"
 
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -12,14 +16,30 @@
 
 namespace testsupport {
 
+// A visible system dialog of this process other than `except`.
+inline HWND SystemDialog(HWND except = nullptr) {
+    for (HWND w : VisibleWindowsOf(GetCurrentProcessId()))
+        if (w != except && ClassOf(w) == "#32770") return w;
+    return nullptr;
+}
+
+// Presses a dialog's button by its identifier.
+inline bool Press(HWND dialog, int id) { return PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
 // A step that returns false is tried again at the next tick, ten seconds at
 // most; then every system dialog is cancelled, so that a failing test ends.
 // A step may run a modal loop of its own, in which the next steps go on.
 class Script {
 public:
     using Step = std::function<bool()>;
-    explicit Script(std::vector<Step> steps);
-    ~Script();
+    explicit Script(std::vector<Step> steps) {
+        for (Step& s : steps) steps_.push_back({std::move(s), 0});
+        timer_ = SetTimer(nullptr, 0, 100, Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        steps_.clear();
+    }
     Script(const Script&) = delete;
     Script& operator=(const Script&) = delete;
 
@@ -28,7 +48,17 @@ private:
         Step step;
         int tries;
     };
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (steps_.empty()) return;
+        // Taken off first: a step may run a modal loop that needs the next ones.
+        Pending p = std::move(steps_.front());
+        steps_.pop_front();
+        if (p.step()) return;
+        if (++p.tries < 100) return steps_.push_front(std::move(p));
+        ADD_FAILURE() << "a step waited in vain";
+        for (HWND w : VisibleWindowsOf(GetCurrentProcessId()))
+            if (ClassOf(w) == "#32770") Press(w, IDCANCEL);
+    }
     static inline std::deque<Pending> steps_;
     UINT_PTR timer_;
 };
@@ -44,15 +74,38 @@ inline Script::Step Pause() {
     return [] { return true; };
 }
 
-// A visible system dialog of this process other than `except`.
-HWND SystemDialog(HWND except = nullptr);
 // Acts on the system dialog once one is up; false: not ready yet.
-Script::Step OnDialog(std::function<bool(HWND)> act);
-// Presses a dialog's button by its identifier.
-bool Press(HWND dialog, int id);
+inline Script::Step OnDialog(std::function<bool(HWND)> act) {
+    return [act] {
+        HWND dlg = SystemDialog();
+        return dlg && act(dlg);
+    };
+}
+
 // Keys pressed and released, one after the other.
-void Keys(std::initializer_list<WORD> keys);
+inline void Keys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD vk : keys)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT& i = in.emplace_back();
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = vk;
+            i.ki.dwFlags = up;
+        }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
 // A drop of file names as the shell hands it to a window.
-HGLOBAL MakeDrop(const std::vector<std::string>& names);
+inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& n : names) list += n + '\0';
+    list += '\0';
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(drop + 1, list.data(), list.size());
+    GlobalUnlock(mem);
+    return mem;
+}
 
 }  // namespace testsupport

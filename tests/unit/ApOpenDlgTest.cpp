@@ -43,17 +43,14 @@ TEST(ApPlacement, EachPositionThenShiftThenClamp) {
 }
 
 // The hand cursor asks for one click, an underline alone for two.
-TEST(ApListViewStyles, TheHandWinsOverTwoClickActivation) {
+TEST(ApListViewStyles, TheHandWinsOverTwoClickActivationAndTheViewIsTheLowBits) {
     TApListViewStyles s;
     s.HotTrackStyles = {htHandPoint, htUnderlineHot};
     EXPECT_EQ(ApExtendedListStyles(s), DWORD(LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT));
     s.HotTrackStyles = {htUnderlineCold};
     EXPECT_EQ(ApExtendedListStyles(s), DWORD(LVS_EX_TWOCLICKACTIVATE | LVS_EX_UNDERLINECOLD));
-}
-
-TEST(ApViewStyle, ModeFromTheLowStyleBitsAndListWhileClosed) {
+    // The view, from the low style bits only.
     EXPECT_EQ(ApViewStyleOf(LVS_SMALLICON | WS_CHILD | LVS_EDITLABELS), vsSmallIcon);
-    EXPECT_EQ(TApOpenDialog(nullptr).SelectionStyle(), vsList);
 }
 
 TEST(OpenDialogBuffers, TitleIsCutAndChosenNamesBecomeFullPaths) {

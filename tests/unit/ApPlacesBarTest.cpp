@@ -143,10 +143,8 @@ TEST_F(StoredPlaces, OddValuesLoadAsDefaultsAndAnUnsupportedFolderAsAPath) {
     const std::string sub = kKey + "\\Place_0";
     RawSetString(HKEY_CURRENT_USER, sub, "Name", "Odd");
     RawSetString(HKEY_CURRENT_USER, sub, "Icon", "7");  // a string where a number belongs
-    const DWORD printers = 4, hot = 5;
-    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "SpecFolder", REG_DWORD, &printers, sizeof printers);
-    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "IconHot", REG_DWORD, &hot, sizeof hot);
-    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "Path", REG_DWORD, &hot, sizeof hot);
+    for (auto [name, number] : {std::pair{"SpecFolder", DWORD{4}}, {"IconHot", DWORD{5}}, {"Path", DWORD{5}}})  // printers
+        RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), name, REG_DWORD, &number, sizeof number);
     options.LoadPlaces();
     ASSERT_EQ(places.Count(), 1);
     const TApPlace& p = *places.Items(0);

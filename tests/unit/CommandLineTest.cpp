@@ -23,20 +23,16 @@ TEST(CommandLine, SplitsAsTheRuntimeDoes) {
 
 TEST(CommandLine, KeepsExistingFilesInOrderAsFullLongPaths) {
     TempDir dir;
-    dir.MakeDir("a folder");
-    std::string spaced = dir.MakeFile("a folder\\with blanks.txt");
-    std::string longName = dir.MakeFile(std::string(150, 'n') + ".dat");
-    std::string plain = dir.MakeFile("plain.txt");
+    std::string folder = dir.MakeDir("a folder"), spaced = dir.MakeFile("a folder\\with blanks.txt");
+    std::string longName = dir.MakeFile(std::string(150, 'n') + ".dat"), plain = dir.MakeFile("plain.txt");
     char shortName[MAX_PATH] = {};
     GetShortPathNameA(spaced.c_str(), shortName, MAX_PATH);
-    char old[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, old);
     SetCurrentDirectoryA(dir.Path().c_str());
 
     std::vector<std::string> files =
-        ExistingFiles(SplitCommandLine("ombrel.exe \"" + longName + "\" missing.txt \"" + dir / "a folder" +
+        ExistingFiles(SplitCommandLine("ombrel.exe \"" + longName + "\" missing.txt \"" + folder +
                                        "\" plain.txt \"" + shortName + "\" \"" + spaced + "\""));
-    SetCurrentDirectoryA(old);
+    SetCurrentDirectoryA("C:\\");
     // Missing names and folders are dropped; relative and short names become
     // the full long paths the lists show.
     EXPECT_EQ(files, (Args{longName, plain, spaced, spaced}));

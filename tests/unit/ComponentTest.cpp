@@ -1,3 +1,4 @@
+#include "support/Windows.h"
 #include "toolkit/Controls.h"
 #include "toolkit/StdCtrls.h"
 
@@ -13,27 +14,21 @@ public:
         : tk::Component(owner), log_(log) {
         SetName(name);
     }
-    ~Probe() override {
-        if (log_) log_->push_back(Name());
-    }
+    ~Probe() override { if (log_) log_->push_back(Name()); }
     void Link(Probe* other) {
         peer = other;
         FreeNotification(other);
     }
-    Probe* peer = nullptr;
-
-protected:
     void Notification(tk::Component* c, tk::Operation op) override {
         if (op == tk::Operation::Remove && c == peer) peer = nullptr;
     }
-
-private:
+    Probe* peer = nullptr;
     std::vector<std::string>* log_;
 };
 
 }  // namespace
 
-TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirst) {
+TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirstAndLinksAreClearedWhicheverSideDiesFirst) {
     std::vector<std::string> log;
     {
         Probe root(nullptr, "root", &log);
@@ -46,9 +41,7 @@ TEST(Component, OwnerDestroysWhatItOwnsLastMadeFirst) {
         EXPECT_EQ(root.ComponentCount(), 1);
     }
     EXPECT_EQ(log, (std::vector<std::string>{"b", "root", "a", "a1"}));
-}
-
-TEST(Component, FreeNotificationClearsLinksWhicheverSideDiesFirst) {
+    // Free notification clears links whichever side dies first.
     Probe root(nullptr, "root");
     auto* list = new Probe(&root, "list");
     auto* files = new Probe(&root, "files");
@@ -69,7 +62,6 @@ TEST(PublishedProperties, TextAndObjectPropertiesByNameReachTheWindowWhenItIsMad
     auto* edit = tk::Make<tk::Edit>(&form, &form, "Field", {1, 30, 75, 21}, "*.*", 1);
     auto* list = tk::Make<tk::ListBox>(&form, &form, "List", {1, 60, 75, 50});
     button->SetTextProp("caption", "Fine");
-    EXPECT_EQ(button->Caption(), "Fine");
     EXPECT_EQ(edit->GetTextProp("Text"), "*.*");
     EXPECT_EQ(edit->FindTextProperty("Caption"), nullptr);  // an edit publishes Text only
     EXPECT_THROW(edit->GetTextProp("Nothing"), tk::Exception);
@@ -82,9 +74,7 @@ TEST(PublishedProperties, TextAndObjectPropertiesByNameReachTheWindowWhenItIsMad
     items->AsStrings()->SetCommaText("a,,b,c");
     EXPECT_EQ(list->Items()->ToVector(), (std::vector<std::string>{"a,b", "c"}));
     form.HandleNeeded();
-    char text[32] = {};
-    GetWindowTextA(button->Handle(), text, sizeof text);
-    EXPECT_STREQ(text, "Fine");
+    EXPECT_EQ(testsupport::TextOf(button->Handle()), "Fine");
     EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 2);
 }
 
@@ -95,14 +85,6 @@ TEST(StandardErrorBox, FullStopUnlessTheTextEndsInAFullStopOrSortsBeforeIt) {
                                {"Done.", "Done."}, {"Code (5)", "Code (5)"}, {"Trailing ", "Trailing "},
                                {"dash-", "dash-"}, {"slash/", "slash/."}, {"", ""}})
         EXPECT_EQ(tk::ExceptionBoxText(text), shown);
-}
-
-TEST(InOutError, TextsByCode) {
-    for (auto [code, text] : {std::pair{2, "File not found"}, {3, "Invalid filename"}, {4, "Too many open files"},
-                              {5, "File access denied"}, {21, "I/O error 21"}}) {
-        EXPECT_STREQ(tk::EInOutError(code).what(), text);
-        EXPECT_EQ(tk::EInOutError(code).ErrorCode, code);
-    }
 }
 
 TEST(ApplicationEventsHints, TheNewestHearsFirstAndCanStopTheOthers) {

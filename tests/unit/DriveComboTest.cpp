@@ -27,13 +27,10 @@ std::map<char, FakeDrive> UsualDrives() {
 
 class VolumeList : public testing::Test {
 protected:
-    void SetUp() override {
-        combo = tk::Make<TEmiDriveComboBox>(&host, &host, "DriveCombo", {8, 8, 200, 22});
-        combo->OnChange = [this] { ++changes; };
-    }
+    void SetUp() override { combo->OnChange = [this] { ++changes; }; }
     FakeMachine machine{UsualDrives()};
     tk::Form host{nullptr};
-    TEmiDriveComboBox* combo = nullptr;
+    TEmiDriveComboBox* combo = tk::Make<TEmiDriveComboBox>(&host, &host, "DriveCombo", {8, 8, 200, 22});
     int changes = 0;
 };
 

@@ -14,10 +14,6 @@ namespace {
 class FolderLists : public testing::Test {
 protected:
     void SetUp() override {
-        dirs = tk::Make<TDirectoryListBox>(&host, &host, "Dirs", {8, 8, 190, 200}, "", 0);
-        files = tk::Make<TFileListBox>(&host, &host, "Files", {200, 8, 190, 200}, "", 1);
-        edit = tk::Make<tk::Edit>(&host, &host, "Name", {8, 210, 190, 21}, "", 2);
-        filter = tk::Make<TFilterComboBox>(&host, &host, "Filter", {200, 210, 190, 21}, "", 3);
         dirs->SetFileList(files);
         files->SetFileEdit(edit);
         filter->SetFileList(files);
@@ -32,10 +28,10 @@ protected:
 
     TempDir dir;
     tk::Form host{nullptr};
-    TDirectoryListBox* dirs = nullptr;
-    TFileListBox* files = nullptr;
-    tk::Edit* edit = nullptr;
-    TFilterComboBox* filter = nullptr;
+    TDirectoryListBox* dirs = tk::Make<TDirectoryListBox>(&host, &host, "Dirs", {8, 8, 190, 200}, "", 0);
+    TFileListBox* files = tk::Make<TFileListBox>(&host, &host, "Files", {200, 8, 190, 200}, "", 1);
+    tk::Edit* edit = tk::Make<tk::Edit>(&host, &host, "Name", {8, 210, 190, 21}, "", 2);
+    TFilterComboBox* filter = tk::Make<TFilterComboBox>(&host, &host, "Filter", {200, 210, 190, 21}, "", 3);
 };
 
 }  // namespace
@@ -58,9 +54,21 @@ TEST_F(FolderLists, AFolderShowsItsAncestorsItselfAndItsVisibleSubfoldersSorted)
     }
 }
 
-TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRoot) {
-    std::string a = dir.MakeDir("A"), inner = dir.MakeDir("A\\Inner");
+TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRootAndAFolderThatCannotBeEnteredKeepsTheList) {
+    std::string a = dir.MakeDir("A"), inner = dir.MakeDir("A\\Inner"), gone = dir.MakeDir("Gone");
     dirs->SetDirectory(dir.Path());
+    Lines before = dirs->Items()->ToVector();
+    EXPECT_THROW(dirs->SetDirectory(dir / std::string(300, 'x')), tk::EInOutError);  // beyond the system's limit
+    // A subfolder removed while shown: opening it reports in the standard box.
+    MessageLog boxes;
+    RemoveDirectoryA(gone.c_str());
+    Click(dirs, "Gone", LBN_DBLCLK);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Last().StandardErrorBox);
+    EXPECT_TRUE(boxes.Last().Text == "File not found." || boxes.Last().Text == "Invalid filename.") << boxes.Last().Text;
+    EXPECT_EQ(dirs->Items()->ToVector(), before);
+    EXPECT_EQ(dirs->Directory(), dir.Path());
+
     int changes = 0;
     dirs->OnChange = [&] { ++changes; };
     Click(dirs, "A", LBN_DBLCLK);
@@ -79,31 +87,13 @@ TEST_F(FolderLists, OpeningLinesWalksDownAndUpToTheDriveRoot) {
     EXPECT_EQ(dirs->Directory(), a);
 
     // At the root the file list's full names have one backslash.
-    std::string root = a.substr(0, 3), probe = root + "qm_root_probe.txt";
-    CloseHandle(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::string root = a.substr(0, 3), probe = WriteFile(root + "qm_root_probe.txt", "");
     Click(dirs, root, LBN_DBLCLK);
     EXPECT_EQ(dirs->Directory(), root);
     EXPECT_EQ(dirs->ItemIndex(), 0);
     Click(files, "qm_root_probe.txt");
     EXPECT_EQ(files->FileName(), probe);
     DeleteFileA(probe.c_str());
-}
-
-TEST_F(FolderLists, AFolderThatCannotBeEnteredReportsAndKeepsTheList) {
-    dir.MakeDir("A");
-    dirs->SetDirectory(dir.Path());
-    Lines before = dirs->Items()->ToVector();
-    EXPECT_THROW(dirs->SetDirectory(dir / std::string(300, 'x')), tk::EInOutError);  // beyond the system's limit
-
-    // A subfolder removed while shown: opening it reports in the standard box.
-    MessageLog boxes;
-    RemoveDirectoryA((dir / "A").c_str());
-    Click(dirs, "A", LBN_DBLCLK);
-    ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_TRUE(boxes.Last().StandardErrorBox);
-    EXPECT_TRUE(boxes.Last().Text == "File not found." || boxes.Last().Text == "Invalid filename.") << boxes.Last().Text;
-    EXPECT_EQ(dirs->Items()->ToVector(), before);
-    EXPECT_EQ(dirs->Directory(), dir.Path());
 }
 
 TEST_F(FolderLists, FileListShowsTheFilesOfEveryMaskSortedAndFillsTheEdit) {

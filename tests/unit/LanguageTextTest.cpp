@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <sstream>
 
 using namespace testsupport;
 using namespace std::string_literals;
@@ -19,25 +21,16 @@ const std::string LangDir = QUENMOOR_LANG_DIR;
 // each also in other case and with blanks around, and keys found nowhere.
 std::vector<std::string> KeysFor(const std::string& text, const std::string& english) {
     std::set<std::string> names{"Missing", "MainForm.NoSuchButton.Caption"};
-    for (const std::string* source : {&text, &english}) {
-        size_t start = 0;
-        while (start < source->size()) {
-            size_t end = source->find_first_of("\r\n", start);
-            std::string line = source->substr(start, end == std::string::npos ? std::string::npos : end - start);
-            start = end == std::string::npos ? source->size() : end + 1;
+    for (std::string source : {text, english}) {
+        std::replace(source.begin(), source.end(), '\r', '\n');
+        std::istringstream lines(source);
+        for (std::string line; std::getline(lines, line);) {
             std::string key = line.substr(0, line.find('='));
             if (key.find_first_not_of(" \t\v\f\x1a") != std::string::npos) names.insert(key);
         }
     }
     std::vector<std::string> keys;
-    for (const std::string& k : names) {
-        keys.push_back(k);
-        std::string spaced = " ";
-        spaced += tk::UpperCase(k);
-        spaced += '\t';
-        keys.push_back(spaced);
-        keys.push_back(tk::LowerCase(k));
-    }
+    for (const std::string& k : names) keys.insert(keys.end(), {k, tk::UpperCase(" " + k) + "\t", tk::LowerCase(k)});
     return keys;
 }
 
@@ -45,48 +38,42 @@ std::string Value(char first, size_t length) { return std::string(1, first) + st
 
 struct OddFile {
     const char* what;
-    std::string text;
     bool asksSystem;  // holds what only the system may judge
+    std::string text;
 };
 
 const OddFile OddFiles[] = {
-    {"comments, blank and malformed lines",
+    {"comments, blank and malformed lines", false,
      "; a comment\r\n\r\n \t \r\n[Translations]\r\n;MainForm.Caption=commented\r\nMainForm.Caption=Real one\r\n"
      "#MainForm.Label1.Caption=hash\r\nnovalue\r\nnovalue=later\r\n=no key\r\n[broken\r\nbroken=1\r\n"
-     "MainForm.Label1.Caption = spaced \t\r\n[k=v]x\r\nMainForm.ExitButton.Caption=after\r\n[Messages]\r\nAdd\r\nAdd=second\r\n",
-     false},
-    {"keys containing =", "[Messages]\r\na=b=c\r\n x = y = z \r\n==double\r\nChoose files=W\xe4hle=Dateien\r\n", false},
-    {"quotes of both kinds and unbalanced",
+     "MainForm.Label1.Caption = spaced \t\r\n[k=v]x\r\nMainForm.ExitButton.Caption=after\r\n[Messages]\r\nAdd\r\nAdd=second\r\n"},
+    {"keys containing =", false, "[Messages]\r\na=b=c\r\n x = y = z \r\n==double\r\nChoose files=W\xe4hle=Dateien\r\n"},
+    {"quotes of both kinds and unbalanced", false,
      "[Messages]\r\nq1=\"both\"\r\nq2='single'\r\nq3=\"open\r\nq4=close\"\r\nq5='mixed\"\r\nq6=\"\r\nq7=\"\"\r\n"
-     "q8=''\r\nq9=  \" pad \"  \r\nq10=\"a\"b\"\r\nq11='it''s'\r\nAdd=\" Add \"\r\n",
-     false},
-    {"duplicate sections and keys",
+     "q8=''\r\nq9=  \" pad \"  \r\nq10=\"a\"b\"\r\nq11='it''s'\r\nAdd=\" Add \"\r\n"},
+    {"duplicate sections and keys", false,
      "[Messages]\r\nAdd=first\r\nADD=second\r\n[Translations]\r\nMainForm.Caption=T1\r\n[ messages ]\r\nAdd=third\r\n"
-     "Only=in the second\r\n[TRANSLATIONS]\r\nMainForm.Caption=T2\r\nMainForm.ExitButton.Caption=late\r\n",
-     false},
-    {"values of 2046 to 2049 characters",
+     "Only=in the second\r\n[TRANSLATIONS]\r\nMainForm.Caption=T2\r\nMainForm.ExitButton.Caption=late\r\n"},
+    {"values of 2046 to 2049 characters", false,
      "[Messages]\r\nv2046=" + Value('a', 2046) + "\r\nv2047=" + Value('b', 2047) + "\r\nv2048=" + Value('c', 2048) +
          "\r\nv2049=" + Value('d', 2049) + "\r\nq2046=\"" + Value('e', 2045) + "\"\r\nq2047=\"" + Value('f', 2046) +
          "\"\r\nq2048='" + Value('g', 2047) + "'\r\nq2049=\"" + Value('h', 2048) + "\"\r\nb2049=  " +
-         Value('i', 2047) + "  \r\n",
-     false},
-    {"a missing section", "[Translations]\r\nMainForm.Caption=Only this\r\n", false},
-    {"an empty file", "", false},
-    {"no final line break", "[Messages]\r\nAdd=last line", false},
-    {"cp1251 text",
+         Value('i', 2047) + "  \r\n"},
+    {"a missing section", false, "[Translations]\r\nMainForm.Caption=Only this\r\n"},
+    {"an empty file", false, ""},
+    {"no final line break", false, "[Messages]\r\nAdd=last line"},
+    {"cp1251 text", false,
      "[Translations]\r\nMainForm.Caption=\xcf\xf0\xee\xe3\xf0\xe0\xec\xec\xe0\r\n[Messages]\r\n"
-     "Add=\" \xc4\xee\xe1\xe0\xe2\xe8\xf2\xfc \"\r\nHard Link Created=\xd1\xee\xe7\xe4\xe0\xed\xe0\r\n",
-     false},
-    {"a key beyond ASCII", "[Messages]\r\nAdd=before\r\n\xc4\xee\xe1\xe0\xe2\xe8\xf2\xfc=wide\r\nHard Link Created=after\r\n",
-     true},
-    {"a section beyond ASCII", "[Me\xdf]\r\nAdd=x\r\n[Messages]\r\nAdd=after\r\n", true},
-    {"line breaks and blanks of every kind",
+     "Add=\" \xc4\xee\xe1\xe0\xe2\xe8\xf2\xfc \"\r\nHard Link Created=\xd1\xee\xe7\xe4\xe0\xed\xe0\r\n"},
+    {"a key beyond ASCII", true,
+     "[Messages]\r\nAdd=before\r\n\xc4\xee\xe1\xe0\xe2\xe8\xf2\xfc=wide\r\nHard Link Created=after\r\n"},
+    {"a section beyond ASCII", true, "[Me\xdf]\r\nAdd=x\r\n[Messages]\r\nAdd=after\r\n"},
+    {"line breaks and blanks of every kind", false,
      "[Messages]\rAdd=\v\f\x1a cr only \x1a\rChoose files=\x1cnot blank\xa0\nChoose input folder=lf only\n"
      "\x1aHard Link Created\t=\tctrl-z\r\n  [ Translations ]  \r\nMainForm.Caption=spaced header\r\n"
-     "[Translations]]\r\nMainForm.Caption=bracket\r\n",
-     false},
-    {"a byte-order mark", "\xEF\xBB\xBF[Messages]\r\nAdd=marked\r\n", true},
-    {"NUL bytes", "[Messages]\r\nAdd=a\0b\r\n"s, true},
+     "[Translations]]\r\nMainForm.Caption=bracket\r\n"},
+    {"a byte-order mark", true, "\xEF\xBB\xBF[Messages]\r\nAdd=marked\r\n"},
+    {"NUL bytes", true, "[Messages]\r\nAdd=a\0b\r\n"s},
 };
 
 const char* const Sections[] = {"Translations", "MESSAGES", " messages ", "tessivar", "Missing"};
@@ -99,7 +86,7 @@ TEST(LanguageText, AWalksReadingGivesWhatTheSystemGivesForEveryKey) {
     ASSERT_FALSE(english.empty());
     std::vector<OddFile> files;
     for (const char* shipped : {"English", "German", "Russian"})
-        files.push_back({shipped, ReadFile(LangDir + "\\" + shipped + ".lng"), false});
+        files.push_back({shipped, false, ReadFile(LangDir + "\\" + shipped + ".lng")});
     files.insert(files.end(), std::begin(OddFiles), std::end(OddFiles));
     char name = 'a';
     for (const OddFile& f : files) {

@@ -21,25 +21,16 @@ TEST(CreateLink, MakesASecondNameForTheSameFile) {
 
 TEST(CreateLink, FailsWithZeroAndTheSystemsOwnLastError) {
     TempDir dir;
-    std::string source = dir.MakeFile("a.dat");
-    std::string taken = dir.MakeFile("taken.dat", "keep");
-    struct Case {
-        std::string target, existing;
-    };
-    const Case cases[] = {
-        {taken, source},                         // the new name exists
-        {dir / "new.dat", dir / "missing.dat"},  // no such file
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.target + " <- " + c.existing);
+    std::string source = dir.MakeFile("a.dat"), taken = dir.MakeFile("taken.dat", "keep");
+    // The new name exists; no such file.
+    for (auto [target, existing] : {std::pair{taken, source}, {dir / "new.dat", dir / "missing.dat"}}) {
         SetLastError(0);
-        BOOL expected = CreateHardLinkA(c.target.c_str(), c.existing.c_str(), nullptr);
-        DWORD expectedCode = GetLastError();
-        ASSERT_FALSE(expected);
+        ASSERT_FALSE(CreateHardLinkA(target.c_str(), existing.c_str(), nullptr)) << target;
+        const DWORD expected = GetLastError();
         SetLastError(0);
-        EXPECT_EQ(CreateLink(c.target.c_str(), c.existing.c_str(), nullptr), 0);
-        EXPECT_EQ(GetLastError(), expectedCode);
-        EXPECT_NE(expectedCode, 0u);
+        EXPECT_EQ(CreateLink(target.c_str(), existing.c_str(), nullptr), 0) << target;
+        EXPECT_EQ(GetLastError(), expected) << target;
+        EXPECT_NE(expected, 0u);
     }
     EXPECT_EQ(ReadFile(taken), "keep");
     EXPECT_EQ(IdentityOf(source).links, 1u);

@@ -19,31 +19,19 @@ TEST(CommaText, CommasAreDoubledAndTheTextReadsBack) {
     EXPECT_EQ(tk::FromCommaText("a,b,"), (Texts{"a", "b"}));  // a trailing comma adds no item
 }
 
-TEST(LanguageReader, ReadingRules) {
+// Outside a walk every lookup is the system's own (LanguageTextTest holds a
+// walk's reading to it); ours are the default, the cut and the missing file.
+TEST(LanguageReader, DefaultsCutAndFilesThatAreNotThere) {
     TempDir dir;
     std::string value;
     for (int i = 0; i < 3000; ++i) value += static_cast<char>('a' + i % 26);
-    std::string file = dir.MakeFile("Test.lng", "[translations]\r\n"
-                                                "  mainform.caption  =   Haupt  \r\n"
-                                                "Box=\" Datei \"\r\n"
-                                                "[MESSAGES]\r\n"
-                                                "Input (files:=\" Eingabe: \"\r\n"
-                                                "Long=" + value + "\r\nExact=" + value.substr(0, 2047) + "\r\n");
-    const struct {
-        const char *section, *key, *fallback, *want;
-    } rows[] = {
-        {"Translations", "MainForm.Caption", "x", "Haupt"},  // keys without case, blanks trimmed
-        {"TRANSLATIONS", "box", "x", " Datei "},               // quotes keep the blanks inside
-        {"Messages", " Input (files: ", "x", " Eingabe: "},  // the file's key has no blanks
-        {"Messages", "MainForm.Caption", "Quenmoor", "Quenmoor"},  // only in its own section
-        // A missing key gives the default whole, trailing blanks included.
-        {"Messages", "Missing", " Input (files: ", " Input (files: "},
-    };
+    std::string file = dir.MakeFile("Test.lng", "[Messages]\r\nLong=" + value + "\r\nExact=" + value.substr(0, 2047) + "\r\n");
     TLanguageReader reader(file);
-    for (const auto& r : rows) EXPECT_EQ(reader.ReadString(r.section, r.key, r.fallback), r.want) << r.key;
     EXPECT_EQ(reader.ReadString("Messages", "Long", "x"), value.substr(0, 2047));
     EXPECT_EQ(reader.ReadString("Messages", "Exact", "x"), value.substr(0, 2047));
-    EXPECT_EQ(reader.ReadString("Messages", "Missing", value), value);  // longer than any value: not cut
+    // A missing key gives the default whole: trailing blanks, and longer than any value.
+    for (const std::string& fallback : {std::string(" Input (files: "), value})
+        EXPECT_EQ(reader.ReadString("Messages", "Missing", fallback), fallback);
     EXPECT_EQ(TLanguageReader(dir / "Missing.lng").ReadString("Messages", "Box", "  kept "), "  kept ");
     EXPECT_EQ(TLanguageReader("").ReadString("Messages", "Box", "no file"), "no file");
     // Not held open: an edit shows at the next lookup.
@@ -55,33 +43,19 @@ TEST(LanguageReader, ReadingRules) {
 
 namespace {
 
-class TItem : public tk::CollectionItem {
-public:
-    static const tk::ClassInfo& StaticClass() {
-        static const tk::ClassInfo info{"TItem", &tk::CollectionItem::StaticClass(),
-                                        {tk::TextProp("Label", &TItem::Label, &TItem::SetLabel)}, {}};
-        return info;
-    }
-    const tk::ClassInfo& Class() const override { return StaticClass(); }
-    std::string Label() const { return label; }
-    void SetLabel(const std::string& v) { label = v; }
-    std::string label;
-};
-
-// A component with a text, a string list, a collection and a component
-// reached through a property.
+// A component with a text, a string list and a component reached through a
+// property (collections: ApOpenDlgTest, over the places bar's places).
 class TWidget : public tk::Component {
 public:
     TWidget(tk::Component* owner, const char* name, const char* text)
-        : tk::Component(owner), rows([] { return std::make_unique<TItem>(); }) {
+        : tk::Component(owner) {
         SetName(name);
         caption = text;
     }
     static const tk::ClassInfo& StaticClass() {
         static const tk::ClassInfo info{
             "TWidget", &tk::Component::StaticClass(), {tk::TextProp("Caption", &TWidget::Caption, &TWidget::SetCaption)},
-            {tk::ObjectProp("Items", &TWidget::Items), tk::ObjectProp("Rows", &TWidget::Rows),
-             tk::ObjectProp("Buddy", &TWidget::Buddy)}};
+            {tk::ObjectProp("Items", &TWidget::Items), tk::ObjectProp("Buddy", &TWidget::Buddy)}};
         return info;
     }
     const tk::ClassInfo& Class() const override { return StaticClass(); }
@@ -91,12 +65,10 @@ public:
         caption = v;
     }
     tk::StringList* Items() const { return &items; }
-    tk::Collection* Rows() const { return &rows; }
     tk::Component* Buddy() const { return buddy; }
 
     std::string caption;
     mutable tk::StringList items;
-    mutable tk::Collection rows;
     tk::Component* buddy = nullptr;
 };
 
@@ -116,8 +88,6 @@ struct Tree {
 
     Tree() {
         button->items.Assign({"a,b", "c"});
-        button->rows.Add();
-        static_cast<TItem*>(button->rows.Add())->label = "second";
         button->buddy = form;
         translator->OnTranslateProp = [this](TvgCustomTranslator*, const std::string& path, const std::string& old,
                                              std::string& now) {
@@ -125,37 +95,34 @@ struct Tree {
             now = path == "Form.Button.Items" ? "one,,1,two" : old == refuse ? "FAIL" : "<" + old + ">";
         };
     }
+    Texts Sorted() const {
+        Texts sorted = paths;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
     bool Looked(const std::string& path) const { return std::find(paths.begin(), paths.end(), path) != paths.end(); }
     bool Clean() const { return !translator->Walking() && !translator->RootObject() && translator->CurrentPath().empty(); }
 };
 
 }  // namespace
 
-TEST(TranslatorWalk, PathsFollowOwnershipAndNamedComponentsOnly) {
+TEST(TranslatorWalk, PathsFollowOwnershipAndNamedComponentsOnlyAndAFilterLimitsThem) {
     Tree t;
     t.translator->Translate();  // the owner: Form
-    Texts sorted = t.paths;
-    std::sort(sorted.begin(), sorted.end());
     // Each text once: Form is not walked again through Button's Buddy; no
     // unnamed component or anything it owns, no name, language file or filter.
-    EXPECT_EQ(sorted, (Texts{"Form.Box.Caption", "Form.Box.Inner.Caption", "Form.Box.Inner.Items", "Form.Box.Items",
-                             "Form.Button.Caption", "Form.Button.Items", "Form.Button.Rows.0.Label",
-                             "Form.Button.Rows.1.Label", "Form.Caption", "Form.Items"}));
+    EXPECT_EQ(t.Sorted(), (Texts{"Form.Box.Caption", "Form.Box.Inner.Caption", "Form.Box.Inner.Items", "Form.Box.Items",
+                             "Form.Button.Caption", "Form.Button.Items", "Form.Caption", "Form.Items"}));
     EXPECT_EQ(t.form->caption, "<Main>");
-    EXPECT_EQ(static_cast<TItem*>(t.button->rows.Item(1))->label, "<second>");
     EXPECT_EQ(t.button->items.ToVector(), (Texts{"one,1", "two"}));  // one key: the comma text
     EXPECT_TRUE(t.Clean());
-}
 
-TEST(TranslatorWalk, AFilterLimitsTheWalkToItsPathsWithoutRegardToCase) {
-    Tree t;
-    t.translator->Properties()->Assign({"form.BUTTON.caption", "FORM.button.ITEMS"});
-    t.translator->Translate();
-    Texts sorted = t.paths;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (Texts{"Form.Button.Caption", "Form.Button.Items"}));
-    EXPECT_EQ(t.button->caption, "<Press>");
-    EXPECT_EQ(t.form->caption, "Main");
+    // A filter's paths match without regard to case.
+    Tree f;
+    f.translator->Properties()->Assign({"form.BUTTON.caption", "FORM.button.ITEMS"});
+    f.translator->Translate();
+    EXPECT_EQ(f.Sorted(), (Texts{"Form.Button.Caption", "Form.Button.Items"}));
+    EXPECT_EQ(f.button->caption + f.form->caption, "<Press>Main");
 }
 
 TEST(TranslatorWalk, AComponentWhoseOwnerWasNotVisitedIsSkipped) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -43,20 +44,12 @@ TEST(LabelPlacement, TurnedBlockMeetsTheNamedEdgesAndLinesAlignWithinIt) {
 // Unturned, the places are exact, halves rounding to the even neighbour.
 TEST(LabelPlacement, UnturnedLinesSitExactly) {
     const int W = 201, H = 150, MaxW = 80, TotalH = 39, LineH = 13, LW = 59;  // (MaxW - LW) / 2 = 10.5
-    struct Row {
-        TextAlignment align;
-        TextLayout layout;
-        POINT line1;
-    } rows[] = {
-        {TextAlignment::Left, TextLayout::Top, {0, 13}},
-        {TextAlignment::Center, TextLayout::Top, {(W - MaxW) / 2 + 10, 13}},
-        {TextAlignment::Center, TextLayout::Center, {(W - MaxW) / 2 + 10, (H - TotalH) / 2 + 13}},
-        {TextAlignment::Right, TextLayout::Bottom, {W - LW, H - TotalH + 13}},
-    };
-    for (const Row& r : rows) {
-        POINT at = LinePosition({0, W, H, MaxW, TotalH, LineH, r.align, r.layout}, 1, LW);
-        EXPECT_EQ(at.x, r.line1.x) << int(r.align) << "/" << int(r.layout);
-        EXPECT_EQ(at.y, r.line1.y) << int(r.align) << "/" << int(r.layout);
+    for (auto [align, layout, x, y] : {std::tuple{TextAlignment::Left, TextLayout::Top, 0, 13},
+                                       {TextAlignment::Center, TextLayout::Top, (W - MaxW) / 2 + 10, 13},
+                                       {TextAlignment::Center, TextLayout::Center, (W - MaxW) / 2 + 10, (H - TotalH) / 2 + 13},
+                                       {TextAlignment::Right, TextLayout::Bottom, W - LW, H - TotalH + 13}}) {
+        POINT at = LinePosition({0, W, H, MaxW, TotalH, LineH, align, layout}, 1, LW);
+        EXPECT_EQ((std::pair<LONG, LONG>{at.x, at.y}), (std::pair<LONG, LONG>{x, y})) << int(align) << "/" << int(layout);
     }
 }
 
@@ -79,14 +72,10 @@ TEST(LabelEffects, AnglesAreReducedAndEveryChangeSwitchesAutoSizeOff) {
 }
 
 TEST(LabelEffects, ShadowOffsetFollowsAngleAndDepthAndRoundsHalvesToEven) {
-    struct Row {
-        int angle, depth;
-        POINT offset;
-    } rows[] = {{315, 1, {1, 1}}, {0, 2, {2, 0}}, {90, 3, {0, -3}}, {180, 1, {-1, 0}}, {225, 2, {-1, 1}}, {315, 0, {0, 0}}};
-    for (const Row& r : rows) {
-        POINT at = ShadowOffset(r.angle, r.depth);
-        EXPECT_EQ(at.x, r.offset.x) << r.angle << "/" << r.depth;
-        EXPECT_EQ(at.y, r.offset.y) << r.angle << "/" << r.depth;
+    for (auto [angle, depth, x, y] :
+         {std::array{315, 1, 1, 1}, {0, 2, 2, 0}, {90, 3, 0, -3}, {180, 1, -1, 0}, {225, 2, -1, 1}, {315, 0, 0, 0}}) {
+        POINT at = ShadowOffset(angle, depth);
+        EXPECT_EQ((std::pair<LONG, LONG>{at.x, at.y}), (std::pair<LONG, LONG>{x, y})) << angle << "/" << depth;
     }
     for (auto [v, even] : {std::pair{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-0.5, 0}, {2.4999, 2}, {-2.6, -3}})
         EXPECT_EQ(RoundEven(v), even) << v;
