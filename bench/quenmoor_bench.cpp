@@ -1,5 +1,6 @@
 // Start-up, start-up in a large folder, link creation and memory of
-// Quenmoor, each as a ratio against the bare Win32 equivalent. Run by hand
+// Quenmoor, each as a ratio against the bare Win32 equivalent; start-up also
+// against the main window's own windows made bare. Run by hand
 // under Wine (see README.md). Arguments: the number of rounds, and another
 // product folder to measure instead of this build's (to compare builds).
 #include "BenchFolder.h"
@@ -108,13 +109,16 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     std::string product = argc > 2 ? std::string(argv[2]) + "\\" : ProductDir();
     const std::string ombrel = product + "ombrel.exe", minimal = Folder() + "minimal_window.exe";
-    std::vector<double> app, bare, inLarge, walk;
+    const std::string bareForm = Folder() + "bare_form_window.exe";
+    std::vector<double> app, bare, form, inLarge, walk;
     std::vector<double> appMem, bareMem;
     StartUntilShown(ombrel, "Quenmoor", folder);  // warm the caches
+    StartUntilShown(bareForm, "Bare form", folder);
     StartUntilShown(ombrel, "Quenmoor", large);
     for (int i = 0; i < runs; ++i) {
         Start a = StartUntilShown(ombrel, "Quenmoor", folder);
         Start b = StartUntilShown(minimal, "Minimal", folder);
+        form.push_back(StartUntilShown(bareForm, "Bare form", folder).seconds);
         Start c = StartUntilShown(ombrel, "Quenmoor", large);
         walk.push_back(bench::Seconds([&] { bench::BareWalkAndSort(large); }));
         app.push_back(a.seconds);
@@ -145,6 +149,8 @@ int main(int argc, char** argv) {
     std::printf("rounds: %d (medians)\n", runs);
     std::printf("start-up to main window: %.3f s vs minimal window %.3f s, ratio %.2f\n", Median(app), Median(bare),
                 Median(app) / Median(bare));
+    std::printf("  the same window in bare Win32: %.3f s, ratio %.2f to the minimal window; Quenmoor's ratio to it %.2f\n",
+                Median(form), Median(form) / Median(bare), Median(app) / Median(form));
     double extra = Median(inLarge) - Median(app);
     std::printf("start-up in a folder of %d files: %.3f s, %+.3f s over an empty folder, vs bare walk and sort "
                 "%.3f s, ratio %.2f\n",

@@ -263,13 +263,16 @@ TApCustomOpenDialog::TApCustomOpenDialog(tk::Component* owner)
       captions_(std::make_unique<TApOpenDlgCaptions>()),
       listViewStyles_(std::make_unique<TApListViewStyles>()),
       placesBar_(std::make_unique<TApPlacesBarOptions>(this)),
-      toolBar_(std::make_unique<TApToolBarOptions>(this)) {
-    if (FAILED(SHGetDesktopFolder(&desktop_))) desktop_ = nullptr;
-}
+      toolBar_(std::make_unique<TApToolBarOptions>(this)) {}
 
 TApCustomOpenDialog::~TApCustomOpenDialog() {
     if (setUp_) Teardown();
     if (desktop_) desktop_->Release();
+}
+
+IShellFolder* TApCustomOpenDialog::DesktopFolder() {
+    if (!desktop_ && FAILED(SHGetDesktopFolder(&desktop_))) desktop_ = nullptr;
+    return desktop_;
 }
 
 const tk::ClassInfo& TApCustomOpenDialog::StaticClass() {

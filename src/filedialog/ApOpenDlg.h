@@ -223,7 +223,8 @@ public:
     // Kept by the dialog until the next query.
     LPCITEMIDLIST CurrentFolderPidl();
     void SetFileNameText(const std::string& text);
-    IShellFolder* DesktopFolder() const { return desktop_; }
+    // Asked of the shell when first needed: loading shell32 is no part of start-up.
+    IShellFolder* DesktopFolder();
     bool UseOwnPlacesBar() const;
     // The file-name field: edt1, or the newer combo box cmb13 where the
     // dialog has no edt1.

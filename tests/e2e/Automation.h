@@ -6,6 +6,8 @@
 #include "support/RawRegistry.h"
 #include "support/Windows.h"
 
+#include <psapi.h>
+
 namespace automation {
 
 using namespace testsupport;
@@ -45,6 +47,18 @@ public:
         return code;
     }
     std::vector<HWND> VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
+    // The file names of the modules the process has loaded, in lower case.
+    std::vector<std::string> Modules() const {
+        std::vector<std::string> names;
+        HMODULE mods[1024];
+        DWORD bytes = 0;
+        if (!info_.hProcess || !K32EnumProcessModules(info_.hProcess, mods, sizeof mods, &bytes)) return names;
+        for (DWORD i = 0; i < std::min<DWORD>(bytes / sizeof(HMODULE), 1024); ++i) {
+            char name[MAX_PATH] = {};
+            if (K32GetModuleBaseNameA(info_.hProcess, mods[i], name, sizeof name)) names.push_back(CharLowerA(name));
+        }
+        return names;
+    }
     // Waits for a visible top-level window with this caption.
     HWND WaitForWindow(const std::string& caption, DWORD ms = 15000) const {
         HWND found = nullptr;

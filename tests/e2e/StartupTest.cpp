@@ -52,6 +52,11 @@ TEST(EndToEnd, AFileOnTheCommandLineIsSelectedAClickPicksAnotherAndCreateLinksIt
     Program program(dir.Path(), "ombrel.exe", "\"" + (dir / "no such file.dat") + "\" \"" + named + "\"");
     HWND main = program.WaitForWindow("Quenmoor");
     ASSERT_NE(main, nullptr);
+    // The shell's DLLs wait until first used: loading them is a good part of a start under Wine.
+    std::vector<std::string> modules = program.Modules();
+    auto loaded = [&](const char* m) { return std::find(modules.begin(), modules.end(), m) != modules.end(); };
+    ASSERT_TRUE(loaded("ombrel.exe"));
+    for (const char* late : {"shell32.dll", "shlwapi.dll", "comdlg32.dll", "mpr.dll"}) EXPECT_FALSE(loaded(late)) << late;
     HWND files = FileList(main), field = NameField(main);
     ASSERT_EQ(ClassOf(files) + "," + ClassOf(field), "ListBox,Edit");
     EXPECT_EQ(TextOf(field), "named file.dat");
