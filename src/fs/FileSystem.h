@@ -1,0 +1,65 @@
+// The one door to the disk. Paths arrive as strings in the process code page
+// (UTF-8 where the system allows it); each call converts to UTF-16, makes the
+// path absolute, adds "\\?\" where the system would otherwise cut or trim it,
+// and calls the wide function. A failure leaves the system's last error.
+// Free of the toolkit: the link library and the Explorer extension use it too.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fs {
+
+// Process code page (or the one given) to UTF-16.
+std::wstring Widen(std::string_view text, UINT codePage = CP_ACP);
+// UTF-16 to the code page. False when a character has no exact form there:
+// no best-fit look-alike is ever made, so "Ŝample" never becomes "Sample";
+// out then holds '?' in its place, which no file name can hold.
+bool NarrowExact(std::wstring_view text, std::string& out, UINT codePage = CP_ACP);
+// The same for texts that are only shown.
+std::string Narrow(std::wstring_view text, UINT codePage = CP_ACP);
+
+// The absolute path, in the form the wide calls take: "\\?\" (or "\\?\UNC\")
+// in front where the path is long or one of its names ends in a dot or a
+// space, which the plain form would trim. Relative paths resolve against the
+// current folder; "." and ".." are resolved; names are kept as they are.
+std::wstring ExtendedPath(std::wstring_view path);
+std::wstring ExtendedPath(const std::string& path);
+// The absolute path without the prefix, in the process code page.
+std::string FullPath(const std::string& path);
+// A path of the system's (maybe "\\?\"-prefixed) in its plain form.
+std::wstring PlainPath(std::wstring_view path);
+
+// The process's current folder; it may be longer than MAX_PATH.
+std::string CurrentFolder();
+bool SetCurrentFolder(const std::string& path);
+
+DWORD Attributes(const std::string& path);  // INVALID_FILE_ATTRIBUTES on failure
+bool IsFolder(const std::string& path);
+bool IsFile(const std::string& path);
+bool CreateFolder(const std::string& path);
+bool CreateHardLink(const std::string& newPath, const std::string& existingPath);
+bool Move(const std::string& from, const std::string& to);
+bool Delete(const std::string& path);
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+// Of the volume that holds root ("C:\", "\\server\share\").
+bool VolumeInformation(const std::string& root, std::string* label, DWORD* serial, DWORD* flags,
+                       std::string* fileSystem);
+// The name as the disk spells it (long names, the case on disk); path when unknown.
+std::string LongName(const std::string& path);
+// The program's own file.
+std::string ModuleFileName(HMODULE module);
+
+struct Entry {
+    std::string name;
+    DWORD attributes;
+    bool exact;  // false: the name cannot be carried in the process code page
+};
+// Every entry that a search for mask in folder returns ("." and ".." too).
+// False (with the system's error) when the folder cannot be read.
+bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out);
+
+}  // namespace fs
