@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "app/Main.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
 TNewFolderForm* NewFolderForm = nullptr;
@@ -33,7 +34,7 @@ void TNewFolderForm::OkButtonClick() {
     if (name.empty()) return;
     TDirectoryListBox* output = MainForm->OutputDirListBox;
     std::string path = output->Directory() + "\\" + name;
-    if (CreateDirectoryA(path.c_str(), nullptr)) {
+    if (fs::CreateFolder(path)) {
         output->Update();
     } else {
         int code = static_cast<int>(GetLastError());

@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "app/LinkLib.h"
 #include "controls/BrowseFolder.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
 TMultiHardLinkForm* MultiHardLinkForm = nullptr;
@@ -14,8 +15,8 @@ namespace {
 // Two names of one file: the same volume and the same file index.
 bool SameFile(const std::string& a, const std::string& b) {
     auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-        tk::FileHandle f(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        tk::FileHandle f(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS));
         return f && GetFileInformationByHandle(f.get(), &info);
     };
     BY_HANDLE_FILE_INFORMATION ia{}, ib{};
@@ -23,16 +24,32 @@ bool SameFile(const std::string& a, const std::string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-// Renames a file to a free name beside it; 0 or the system's error code.
-DWORD SetAside(const std::string& path, std::string& aside) {
+// Longest name of a file that NTFS, FAT and exFAT take, in UTF-16 units.
+constexpr size_t kLongestName = 255;
+
+// Renames the file at path to a free name beside it; 0 or the system's error
+// code. The file keeps the name it has on disk in onDisk, which a put-back
+// must restore: the path may spell it in other case or as a short name.
+DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside) {
+    const std::string folder = tk::ExtractFilePath(path);
+    std::vector<fs::Entry> found;
+    if (!fs::List(folder, tk::ExtractFileName(path), found) || found.empty()) return GetLastError();
+    if (!found.front().exact) return ERROR_NO_UNICODE_TRANSLATION;
+    onDisk = folder + found.front().name;
+    // The aside name is the file's own with a suffix while that fits a name;
+    // else a short one, so the file can always be deleted or put back.
+    const bool fits = fs::Widen(found.front().name).size() + 24 <= kLongestName;
     for (int i = 1; i < 1000; ++i) {
-        std::string candidate = path + tk::Format(".%d.quenmoor-replaced", i);
-        if (MoveFileA(path.c_str(), candidate.c_str())) {
-            aside = candidate;
-            return 0;
+        std::string candidate = fits ? onDisk + tk::Format(".%d.quenmoor-replaced", i)
+                                     : folder + tk::Format("%d.quenmoor-replaced", i);
+        if (fs::Attributes(candidate) != INVALID_FILE_ATTRIBUTES) continue;
+        if (!fs::Move(onDisk, candidate)) {
+            DWORD code = GetLastError();
+            if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
+            return code;
         }
-        DWORD code = GetLastError();
-        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return code;
+        aside = candidate;
+        return 0;
     }
     return ERROR_ALREADY_EXISTS;
 }
@@ -201,18 +218,18 @@ void TMultiHardLinkForm::GoButtonClick() {
     for (size_t pass = 0; pass < n && !stop; ++pass) {
         const std::string& entry = entries[next++];
         std::string target = folder + "\\" + tk::ExtractFileName(entry);
-        std::string aside;
+        std::string aside, onDisk;
         bool linked = false;
         // Only a replacing run asks about the target: each query costs as
         // much as the link itself.
-        if (DWORD attrs = replace ? GetFileAttributesA(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (DWORD attrs = replace ? fs::Attributes(target) : INVALID_FILE_ATTRIBUTES;
             attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
             // A read-only file could be renamed but not deleted: it stays,
             // as a deletion of it would fail.
             DWORD code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0;
             if (!code && SameFile(target, entry)) {
                 linked = true;  // already a name of this file: nothing to replace
-            } else if (code || (code = SetAside(target, aside))) {
+            } else if (code || (code = SetAside(target, onDisk, aside))) {
                 stop = !goOn(static_cast<int>(code));
                 kept.push_back(entry);
                 continue;
@@ -223,12 +240,12 @@ void TMultiHardLinkForm::GoButtonClick() {
             linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
             int code = linked ? 0 : static_cast<int>(GetLastError());
             if (!aside.empty()) {
-                if (linked && !DeleteFileA(aside.c_str()))
+                if (linked && !fs::Delete(aside))
                     notice("The replaced file could not be deleted. It was kept as:", aside);
-                else if (!linked && !MoveFileA(aside.c_str(), target.c_str()))
+                else if (!linked && !fs::Move(aside, onDisk))
                     notice("The existing file could not be put back. It is kept under the first name below "
                            "instead of the second:",
-                           aside + "\r\n" + target);
+                           aside + "\r\n" + onDisk);
             }
             if (!linked) {
                 stop = !goOn(code);

@@ -1,6 +1,6 @@
 #include "controls/FileCtrl.h"
 
-#include "controls/BrowseFolder.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
 #include <winnetwk.h>
@@ -11,23 +11,14 @@
 namespace {
 const char kDefaultFilter[] = "All files (*.*)|*.*";
 
-// One entry of a folder as a search returns it.
-struct FolderEntry {
-    std::string name;
-    DWORD attributes;
-};
+using FolderEntry = fs::Entry;
 
 unsigned long g_searches = 0;
 
-// Every entry that a search for a pattern returns.
-void Search(const std::string& pattern, std::vector<FolderEntry>& out) {
+// Every entry that a search for a mask in a folder returns.
+void Search(const std::string& folder, const std::string& mask, std::vector<FolderEntry>& out) {
     ++g_searches;
-    WIN32_FIND_DATAA fd;
-    tk::FindHandle find(FindFirstFileA(pattern.c_str(), &fd));
-    if (!find) return;
-    do {
-        out.push_back({fd.cFileName, fd.dwFileAttributes});
-    } while (FindNextFileA(find.get(), &fd));
+    fs::List(folder, mask, out);
 }
 
 // The walk shared while a TSharedFolderWalk lives.
@@ -45,7 +36,7 @@ const std::vector<FolderEntry>& ReadFolder(const std::string& folder, std::vecto
     std::vector<FolderEntry>& out = g_shared.scopes > 0 ? g_shared.entries : own;
     out.clear();
     g_shared.valid = false;
-    Search(folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + "*.*", out);
+    Search(folder, "*.*", out);
     if (g_shared.scopes > 0) {
         g_shared.folder = folder;
         g_shared.valid = true;
@@ -72,19 +63,16 @@ std::vector<std::string> SplitAt(const std::string& s, char sep) {
 }
 }  // namespace
 
-std::string CurrentFolder() {
-    char buf[MAX_PATH * 2] = {};
-    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-    return std::string(buf, n < sizeof buf ? n : 0);
-}
+std::string CurrentFolder() { return fs::CurrentFolder(); }
 
 void EnterFolder(const std::string& path) {
-    if (!SetCurrentDirectoryA(path.c_str())) throw tk::EInOutError(static_cast<int>(GetLastError()));
-    // Remember the folder per drive, so a bare "D:" returns to it later.
+    if (!fs::SetCurrentFolder(path)) throw tk::EInOutError(static_cast<int>(GetLastError()));
+    // Remember the folder per drive, so a bare "D:" returns to it later
+    // (where the system can hold it).
     std::string cur = CurrentFolder();
-    if (cur.size() >= 2 && cur[1] == ':') {
-        char var[] = {'=', static_cast<char>(std::toupper(static_cast<unsigned char>(cur[0]))), ':', 0};
-        SetEnvironmentVariableA(var, cur.c_str());
+    if (cur.size() >= 2 && cur[1] == ':' && cur.size() < MAX_PATH - 1) {
+        wchar_t var[] = {L'=', static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(cur[0]))), L':', 0};
+        SetEnvironmentVariableW(var, fs::Widen(cur).c_str());
     }
 }
 
@@ -172,7 +160,7 @@ void TDirectoryListBox::InitWnd() {
 void TDirectoryListBox::BuildList() {
     std::string drive = DrivePart();
     DWORD flags = 0;
-    if (GetVolumeInformationA((drive + "\\").c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+    if (fs::VolumeInformation(drive + "\\", nullptr, nullptr, &flags, nullptr)) {
         preserveCase_ = flags & (FS_CASE_IS_PRESERVED | FS_CASE_SENSITIVE);
         caseSensitive_ = flags & FS_CASE_SENSITIVE;
     }
@@ -220,13 +208,9 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (same) return;
     std::string p = path;
     if (p.size() >= 2 && p.front() == '[' && p.back() == ']') p = p.substr(1, p.size() - 2);
-    char full[MAX_PATH] = {};
-    DWORD n = GetFullPathNameA(p.c_str(), sizeof full, full, nullptr);
-    if (!n) throw tk::EInOutError(static_cast<int>(GetLastError()));
-    // Too long for the buffer: the system left it unfilled.
-    if (n >= sizeof full) throw tk::EInOutError(ERROR_FILENAME_EXCED_RANGE);
-    if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
-    EnterFolder(full);
+    // Relative to the folder shown, which another list may have left.
+    fs::SetCurrentFolder(directory_);
+    EnterFolder(fs::FullPath(p));
     directory_ = CurrentFolder();
     ReadWithFileList();
     Change();
@@ -290,7 +274,8 @@ void TDirectoryListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     tk::DrawTransparent(dc, rect.left + indent, (rect.top + rect.bottom - sz.cy) / 2, pic);
     std::string text = Items()->Get(index);
     if (!preserveCase_ && !caseSensitive_) text = tk::LowerCase(text);
-    TextOutA(dc, rect.left + sz.cx + indent + 4, rect.top, text.c_str(), static_cast<int>(text.size()));
+    std::wstring wide = fs::Widen(text);
+    TextOutW(dc, rect.left + sz.cx + indent + 4, rect.top, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 // ---- TFileListBox ----
@@ -351,7 +336,7 @@ void TFileListBox::SetDirectory(const std::string& path) {
         if (unread_) ReadFileNames();
         return;
     }
-    if (IsExistingFolder(directory_)) SetCurrentDirectoryA(directory_.c_str());
+    fs::SetCurrentFolder(directory_);
     EnterFolder(path);
     directory_ = CurrentFolder();
     ReadFileNames();
@@ -410,7 +395,8 @@ void TFileListBox::ReadFileNames() {
         if (mask.empty()) continue;
         // Every name: the walk a folder list may have made of this folder.
         std::vector<FolderEntry> own;
-        const std::vector<FolderEntry>& entries = mask == "*.*" ? ReadFolder(directory_, own) : (Search(mask, own), own);
+        const std::vector<FolderEntry>& entries =
+            mask == "*.*" ? ReadFolder(directory_, own) : (Search(directory_, mask, own), own);
         for (const FolderEntry& e : entries) {
             DWORD a = e.attributes;
             if (a & excluded) continue;
@@ -459,8 +445,8 @@ void TFileListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
         tk::DrawTransparent(dc, rect.left + 2, (rect.top + rect.bottom - sz.cy) / 2, pic);
         x = rect.left + sz.cx + 6;
     }
-    std::string text = Items()->Get(index);
-    TextOutA(dc, x, rect.top, text.c_str(), static_cast<int>(text.size()));
+    std::wstring wide = fs::Widen(Items()->Get(index));
+    TextOutW(dc, x, rect.top, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 // ---- TFilterComboBox ----
@@ -546,7 +532,8 @@ std::string MinimizeName(const std::string& path, HFONT font, int maxWidth) {
     tk::SelectObj sel(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     auto fits = [&](const std::string& s) {
         SIZE sz{};
-        GetTextExtentPoint32A(dc.get(), s.c_str(), static_cast<int>(s.size()), &sz);
+        std::wstring wide = fs::Widen(s);
+        GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &sz);
         return sz.cx <= maxWidth;
     };
     if (fits(path)) return path;
@@ -611,10 +598,10 @@ void TDriveComboBox::BuildList() {
         UINT type = GetDriveTypeA(root);
         // Removable media are not touched: reading them may wait for a disk.
         if (type == DRIVE_FIXED || type == DRIVE_RAMDISK || type == DRIVE_REMOTE) {
-            char label[261] = {};
+            std::string label;
             tk::ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
-            if (GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) && label[0])
-                text += std::string(" [") + label + "]";
+            if (fs::VolumeInformation(root, &label, nullptr, nullptr, nullptr) && !label.empty())
+                text += " [" + label + "]";
         }
         Items()->Add(text);
     }
@@ -664,10 +651,10 @@ bool NetworkDialogOffered() {
 // Creates a folder with every missing parent.
 bool ForceDirectories(std::string dir) {
     while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
-    if (dir.empty() || IsExistingFolder(dir) || (dir.size() == 2 && dir[1] == ':')) return true;
+    if (dir.empty() || fs::IsFolder(dir) || (dir.size() == 2 && dir[1] == ':')) return true;
     size_t cut = dir.find_last_of("\\/");
     if (cut != std::string::npos && !ForceDirectories(dir.substr(0, cut))) return false;
-    return CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return fs::CreateFolder(dir) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 }  // namespace
 
@@ -722,7 +709,7 @@ std::string TSelectDirDlg::Directory() const {
 }
 
 void TSelectDirDlg::SetDirectory(const std::string& path) {
-    if (IsExistingFolder(path)) {
+    if (fs::IsFolder(path)) {
         DirList->SetDirectory(path);
         DriveList->SetDrive(DirList->Drive());
     }
@@ -736,7 +723,7 @@ void TSelectDirDlg::DirListChange() {
 
 void TSelectDirDlg::OKButtonClick() {
     std::string dir = Directory();
-    if (options_.Has(sdAllowCreate) && options_.Has(sdPrompt) && !IsExistingFolder(dir) &&
+    if (options_.Has(sdAllowCreate) && options_.Has(sdPrompt) && !fs::IsFolder(dir) &&
         tk::MessageDlg("The specified directory does not exist. Create it?", tk::MsgDlgType::Confirmation,
                        {tk::mbYes, tk::mbNo}) != tk::mrYes)
         return;

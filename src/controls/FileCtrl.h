@@ -19,7 +19,7 @@ public:
     TSharedFolderWalk& operator=(const TSharedFolderWalk&) = delete;
 };
 
-// Searches of folders (FindFirstFileA calls) that the lists have made so
+// Searches of folders (folder listings) that the lists have made so
 // far, for tests that count readings.
 unsigned long FolderSearches();
 

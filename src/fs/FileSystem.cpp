@@ -1,5 +1,6 @@
 #include "fs/FileSystem.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace fs {
@@ -19,17 +20,40 @@ bool StartsWith(std::wstring_view s, std::wstring_view head) { return s.substr(0
 // is the lowest: MAX_PATH less room for an 8.3 name).
 constexpr size_t kPlainLimit = MAX_PATH - 12;
 
-std::wstring CurrentFolderW() {
+// The answer of a call that fills a buffer and asks for a larger one.
+template <class Call>
+std::wstring Grown(Call call) {
     std::wstring buf(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
+        DWORD n = call(buf.data(), static_cast<DWORD>(buf.size()));
         if (n == 0) return std::wstring();
         if (n < buf.size()) {
             buf.resize(n);
-            return PlainPath(buf);
+            return buf;
         }
-        buf.resize(n);
+        buf.resize(n + 1);
     }
+}
+
+std::wstring SystemFolder() {
+    return PlainPath(Grown([](wchar_t* buf, DWORD size) { return GetCurrentDirectoryW(size, buf); }));
+}
+
+// A current folder that the system cannot hold (Wine overruns its buffer
+// past MAX_PATH; Windows refuses it without the long-path opt-in): kept here,
+// with the system's own at an ancestor. It holds while nobody else moves the
+// system's.
+struct {
+    std::wstring folder, systemAt;
+} g_long;
+
+std::wstring CurrentFolderW() {
+    std::wstring system = SystemFolder();
+    if (!g_long.folder.empty()) {
+        if (system == g_long.systemAt) return g_long.folder;
+        g_long.folder.clear();
+    }
+    return system;
 }
 
 // The root of an absolute plain path: "X:" or "\\server\share"; empty when
@@ -54,24 +78,8 @@ std::wstring DriveFolder(wchar_t drive) {
     std::wstring cur = CurrentFolderW();
     if (cur.size() >= 2 && cur[1] == L':' && std::towupper(cur[0]) == std::towupper(drive)) return cur;
     wchar_t var[] = {L'=', static_cast<wchar_t>(std::towupper(drive)), L':', 0};
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(var, buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::wstring(buf, n);
-    return std::wstring{drive, L':', L'\\'};
-}
-
-template <class Call>
-std::wstring Grown(Call call) {
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = call(buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return std::wstring();
-        if (n < buf.size()) {
-            buf.resize(n);
-            return buf;
-        }
-        buf.resize(n + 1);
-    }
+    std::wstring remembered = Grown([&](wchar_t* buf, DWORD size) { return GetEnvironmentVariableW(var, buf, size); });
+    return remembered.empty() ? std::wstring{drive, L':', L'\\'} : remembered;
 }
 
 }  // namespace
@@ -168,7 +176,27 @@ std::string FullPath(const std::string& path) { return Narrow(PlainPath(Extended
 
 std::string CurrentFolder() { return Narrow(CurrentFolderW()); }
 
-bool SetCurrentFolder(const std::string& path) { return SetCurrentDirectoryW(ExtendedPath(path).c_str()); }
+bool SetCurrentFolder(const std::string& path) {
+    const std::wstring full = ExtendedPath(path), plain = PlainPath(full);
+    if (full == plain && plain.size() < MAX_PATH - 1) {
+        if (!SetCurrentDirectoryW(plain.c_str())) return false;
+        g_long.folder.clear();
+        return true;
+    }
+    DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    std::wstring ancestor = plain;
+    const size_t root = RootOf(plain).size() + 1;
+    while (ancestor.size() > root && ExtendedPath(ancestor) != ancestor)
+        ancestor.resize(std::max(ancestor.find_last_of(L'\\'), root));
+    SetCurrentDirectoryW(ancestor.c_str());
+    g_long = {plain, SystemFolder()};
+    return true;
+}
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(ExtendedPath(path).c_str()); }
 

@@ -33,7 +33,9 @@ std::string FullPath(const std::string& path);
 // A path of the system's (maybe "\\?\"-prefixed) in its plain form.
 std::wstring PlainPath(std::wstring_view path);
 
-// The process's current folder; it may be longer than MAX_PATH.
+// The process's current folder. One longer than the system can hold is kept
+// by this module alone: other modules resolve relative paths against the
+// system's own, an ancestor of it.
 std::string CurrentFolder();
 bool SetCurrentFolder(const std::string& path);
 

@@ -68,15 +68,12 @@ public:
     }
     ~TempDir() {
         // The lists may have made a folder inside current: step out first.
-        char cur[MAX_PATH * 2] = {};
-        GetCurrentDirectoryA(sizeof cur, cur);
-        if (_strnicmp(cur, path_.c_str(), path_.size()) == 0) SetCurrentDirectoryA("C:\\");
-        // Wide, so names the code page cannot hold go too; read-only ones as well.
-        const std::filesystem::path root(Wide(path_));
-        std::error_code ec;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec))
-            SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(root, ec);
+        std::wstring cur(32768, L'\0'), own = Wide(path_);
+        cur.resize(GetCurrentDirectoryW(static_cast<DWORD>(cur.size()), cur.data()));
+        if (_wcsnicmp(cur.c_str(), own.c_str(), own.size()) == 0) SetCurrentDirectoryW(L"C:\\");
+        // Wide and prefixed, so names the code page cannot hold go too, and
+        // long paths; read-only ones as well.
+        RemoveTree(L"\\\\?\\" + Wide(path_));
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -90,6 +87,24 @@ public:
     }
 
 private:
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW fd;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = fd.cFileName, path = folder + L"\\" + name;
+                if (name == L"." || name == L"..") continue;
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                // A link to a folder goes, not what it leads to.
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) RemoveDirectoryW(path.c_str()) || DeleteFileW(path.c_str());
+                else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+                else DeleteFileW(path.c_str());
+            } while (FindNextFileW(find, &fd));
+            FindClose(find);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
     std::string path_;
 };
 
