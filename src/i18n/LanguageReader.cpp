@@ -87,8 +87,8 @@ TLanguageText::TLanguageText(const std::string& fileName) {
     else if (b.substr(0, 2) == "\xFF\xFE") text_ = Utf16(b.substr(2), false);
     else if (b.substr(0, 2) == "\xFE\xFF") text_ = Utf16(b.substr(2), true);
     else {
-        // Each byte taken for the character of its number: ASCII stays itself
-        // in every code page, and so does the declaration.
+        // Each byte taken for the character of its number: the declaration,
+        // being ASCII, reads the same as in the file's own code page.
         text_.resize(b.size());
         for (size_t i = 0; i < b.size(); ++i) text_[i] = static_cast<unsigned char>(b[i]);
         Parse();
