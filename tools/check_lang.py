@@ -13,9 +13,12 @@ Checks:
   * every other language file has exactly the key set of English.lng in
     each section (no key missing, none extra);
   * no value is longer than 2047 characters (the reader cuts the rest);
-  * English and German are Windows-1252, Russian is Windows-1251 and not UTF-8,
-    and their texts use only their own letters (a file saved in another code
-    page does not);
+  * every file but English names its code page ([Encoding] CodePage=, a
+    Windows code-page number), one that is known and that the file decodes
+    in, and not another than its byte-order mark says; a file in a code page
+    of single bytes is not UTF-8; English without a name is ASCII;
+  * the texts use only their language's letters (a file saved in another
+    code page than it names does not);
   * English.lng holds no key that the program does not use;
   * lines end in CR LF; no key contains '=' or starts with '[';
   * values that keep blanks at either end (group box captions, the input
@@ -30,7 +33,13 @@ import sys
 
 MAX_VALUE = 2047
 
-ENCODINGS = {"english": "cp1252", "german": "cp1252", "russian": "cp1251"}
+# The Windows code pages a file may name, and their Python codecs.
+CODE_PAGES = {n: "cp%d" % n for n in (874, 932, 936, 949, 950, *range(1250, 1259))}
+CODE_PAGES[65001] = "utf-8"
+
+BOMS = ((b"\xef\xbb\xbf", "utf-8"), (b"\xff\xfe", "utf-16-le"), (b"\xfe\xff", "utf-16-be"))
+
+BLANKS = " \t\v\f\x1a"
 
 # The letters and signs beyond ASCII that each language's texts may use. A
 # file saved in another code page decodes to other characters (DOS or ISO
@@ -201,8 +210,28 @@ def strip_quotes(value):
     return value
 
 
+def declared_code_page(raw):
+    """The CodePage value of the first [Encoding] section, or None.
+
+    Section and key are ASCII, so they are found before the file is decoded,
+    as the program finds them.
+    """
+    section = None
+    for line in raw.decode("latin-1").replace("\r", "\n").split("\n"):
+        line = line.strip(BLANKS)
+        if line.startswith("[") and "]" in line:
+            if section == "encoding":
+                return None
+            section = line[1:line.rfind("]")].strip(BLANKS).lower()
+        elif section == "encoding" and "=" in line:
+            key, value = line.split("=", 1)
+            if key.strip(BLANKS).lower() == "codepage":
+                return strip_quotes(value.strip(BLANKS))
+    return None
+
+
 class LangFile:
-    def __init__(self, path, encoding):
+    def __init__(self, path, lang):
         self.path = path
         self.name = os.path.basename(path)
         self.errors = []
@@ -210,12 +239,13 @@ class LangFile:
         self.sections = {}   # lower section -> {lower key: (key, value, lineno)}
         raw = open(path, "rb").read()
         self.raw = raw
-        self._check_bytes(raw, encoding)
+        self.encoding, body = self._encoding(raw, lang)
         try:
-            text = raw.decode(encoding)
+            text = body.decode(self.encoding)
         except UnicodeDecodeError as exc:
-            self.errors.append("does not decode as %s: %s" % (encoding, exc))
-            text = raw.decode(encoding, "replace")
+            self.errors.append("does not decode as %s: %s" % (self.encoding, exc))
+            text = body.decode(self.encoding, "replace")
+        self._check_lines(text)
         self._parse(text)
 
     def check_alphabet(self, lang):
@@ -233,26 +263,44 @@ class LangFile:
                     if any(a.islower() and b.isupper() and ord(b) >= 0x400 for a, b in zip(word, word[1:])):
                         self.errors.append("line %d: %s has capitals inside the word %r" % (no, key, word))
 
-    def _check_bytes(self, raw, encoding):
-        if raw.startswith(b"\xef\xbb\xbf"):
-            self.errors.append("starts with a UTF-8 byte order mark")
-        if raw.startswith(b"\xff\xfe") or raw.startswith(b"\xfe\xff"):
-            self.errors.append("starts with a UTF-16 byte order mark")
-        if any(b >= 0x80 for b in raw):
+    def _encoding(self, raw, lang):
+        """The codec the program reads the file in, and the bytes after the mark."""
+        bom = next(((mark, codec) for mark, codec in BOMS if raw.startswith(mark)), None)
+        body = raw[len(bom[0]):] if bom else raw
+        declared = None if bom and bom[1] != "utf-8" else declared_code_page(raw)
+        if declared is None:
+            if lang != "english":
+                self.errors.append("names no code page ([Encoding] CodePage=...)")
+            if bom:
+                return bom[1], body
+            if any(b >= 0x80 for b in raw):
+                self.errors.append("is not ASCII and names no code page")
+            return "cp1252", body
+        if not declared.isdigit() or int(declared) not in CODE_PAGES:
+            self.errors.append("[Encoding] CodePage=%s is no known Windows code page" % declared)
+            return (bom[1] if bom else "cp1252"), body
+        codec = CODE_PAGES[int(declared)]
+        if bom and codec != bom[1]:
+            self.errors.append("starts with a UTF-8 byte order mark but names code page %s" % declared)
+            return bom[1], body
+        if codec != "utf-8" and any(b >= 0x80 for b in raw):
             try:
                 raw.decode("utf-8")
-                self.errors.append("non-ASCII bytes form valid UTF-8; expected %s" % encoding)
+                self.errors.append("non-ASCII bytes form valid UTF-8; the file names %s" % codec)
             except UnicodeDecodeError:
                 pass
-        lines = raw.split(b"\n")
-        if lines and lines[-1] == b"":
+        return codec, body
+
+    def _check_lines(self, text):
+        lines = text.split("\n")
+        if lines and lines[-1] == "":
             lines = lines[:-1]
         else:
             self.errors.append("last line has no line end")
         for no, line in enumerate(lines, 1):
-            if not line.endswith(b"\r"):
+            if not line.endswith("\r"):
                 self.errors.append("line %d ends in LF without CR" % no)
-            elif b"\r" in line[:-1]:
+            elif "\r" in line[:-1]:
                 self.errors.append("line %d holds a stray CR" % no)
 
     def _parse(self, text):
@@ -387,8 +435,7 @@ def main(argv):
     files = {}
     for name in names:
         lang = name[:-4].split(".")[0].lower()
-        enc = ENCODINGS.get(lang, "cp1252")
-        files[name] = LangFile(os.path.join(langdir, name), enc)
+        files[name] = LangFile(os.path.join(langdir, name), lang)
         files[name].check_alphabet(lang)
     eng = files["English.lng"]
     check_english(eng)
@@ -405,7 +452,7 @@ def main(argv):
         lf = files[name]
         counts = ", ".join("[%s] %d keys" % (sec.capitalize(), len(lf.keys(sec)))
                            for sec in SECTIONS)
-        enc = ENCODINGS.get(name[:-4].split(".")[0].lower(), "cp1252")
+        enc = lf.encoding
         status = "ok" if not lf.errors else "%d error(s)" % len(lf.errors)
         print("%-12s %s, %d bytes, %s: %s" % (name, enc, len(lf.raw), counts, status))
         for err in lf.errors:

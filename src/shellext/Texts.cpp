@@ -1,6 +1,7 @@
 #include "shellext/Texts.h"
 
 #include "app/Errors.h"
+#include "fs/FileSystem.h"
 #include "settings/ShellIntegration.h"
 #include "shellext/Server.h"
 
@@ -28,13 +29,16 @@ std::string StoredLanguage() {
 }
 }  // namespace
 
-TTexts::TTexts() : reader_(ModuleFolderA() + StoredLanguage() + ".lng") {}
+// Explorer's code page may lack the language's letters: texts come as UTF-8.
+TTexts::TTexts() : reader_(ModuleFolderA() + StoredLanguage() + ".lng", CP_UTF8) {}
 
-std::wstring TTexts::Text(const char* English) const { return Widen(reader_.ReadString(TextsSection, English, English)); }
+std::wstring TTexts::Text(const char* English) const {
+    return fs::Widen(reader_.ReadString(TextsSection, English, English), CP_UTF8);
+}
 
 std::wstring TTexts::Sentence(DWORD Code) const {
-    std::string sentence = ErrorText(static_cast<int>(Code));
-    return Widen(reader_.ReadString("Messages", sentence, sentence));
+    std::string sentence = ErrorText(static_cast<int>(Code));  // English: the same in every code page
+    return fs::Widen(reader_.ReadString("Messages", sentence, sentence), CP_UTF8);
 }
 
 std::wstring Widen(const std::string& Text) {

@@ -240,7 +240,8 @@ TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
     EXPECT_TRUE(WaitUntil([] { return canUnloadNow() == S_OK; }));
 
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "Diese Elemente konnten nicht verkn\xFCpft werden:\n\n" + gone +
+    // German.lng is in code page 1252; this process reads texts back in UTF-8.
+    EXPECT_EQ(lines[0], "Diese Elemente konnten nicht verknüpft werden:\n\n" + gone +
                             ": Das System kann die angegebene Datei nicht finden (2)");
     EXPECT_TRUE(FileExists(dir / "target\\kept.txt"));
 }

@@ -19,8 +19,8 @@ TEST(CommaText, CommasAreDoubledAndTheTextReadsBack) {
     EXPECT_EQ(tk::FromCommaText("a,b,"), (Texts{"a", "b"}));  // a trailing comma adds no item
 }
 
-// Outside a walk every lookup is the system's own (LanguageTextTest holds a
-// walk's reading to it); ours are the default, the cut and the missing file.
+// Outside a walk every lookup reads the file afresh (LanguageTextTest holds a
+// walk's reading to the system's); here the default, the cut, the missing file.
 TEST(LanguageReader, DefaultsCutAndFilesThatAreNotThere) {
     TempDir dir;
     std::string value;
