@@ -243,6 +243,14 @@ TEST_F(FolderField, DroppedNamesGiveFoldersAndTheDropIsAlwaysReleased) {
     field->SetAcceptFiles(true);
     field->RecreateWnd();
     EXPECT_TRUE(GetWindowLongPtrA(field->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    // A name without an exact form here is refused by name, never taken as a look-alike.
+    MessageLog log;
+    HGLOBAL drop = MakeDrop(std::vector<std::wstring>{Wide(dir / "half-") + L"\xD800.txt"});
+    SendMessageA(field->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(field->Text(), "old");
+    ASSERT_EQ(log.Boxes.size(), 1u);
+    EXPECT_NE(log.Last().Text.find(dir / "half-"), std::string::npos) << log.Last().Text;
+    EXPECT_EQ(GlobalSize(drop), 0u) << "the drop was not released";
 }
 
 TEST(BrowseFolderDlg, ModalCentredWithHelpAndTheSelectionOnlyAFolder) {

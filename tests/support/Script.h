@@ -97,9 +97,9 @@ inline void Keys(std::initializer_list<WORD> keys) {
 }
 
 // A drop of file names as the shell hands it to a window: in UTF-16.
-inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
+inline HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
     std::wstring list;
-    for (const std::string& n : names) list += Wide(n) + L'\0';
+    for (const std::wstring& n : names) list += n + L'\0';
     list += L'\0';
     HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
@@ -108,6 +108,11 @@ inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
     std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
     GlobalUnlock(mem);
     return mem;
+}
+inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
+    std::vector<std::wstring> wide;
+    for (const std::string& n : names) wide.push_back(Wide(n));
+    return MakeDrop(wide);
 }
 
 }  // namespace testsupport
