@@ -76,7 +76,6 @@ std::vector<std::string> SubkeyNames(HKEY key) {
     return names;
 }
 
-
 // The first of the three that is not empty: a key's default value, a string
 // of the shell, a fixed name.
 std::string FolderName(HKEY root, const char* key, UINT shellId, const char* fallback) {

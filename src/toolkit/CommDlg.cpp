@@ -2,10 +2,10 @@
 
 #include "toolkit/Controls.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <cstring>
-
-#include <dlgs.h>
 
 namespace tk {
 
