@@ -31,12 +31,6 @@ std::vector<std::string> CaptionLines(const std::string& s) {
     return lines;
 }
 
-SIZE TextSize(HDC dc, const std::string& s) {
-    SIZE size{};
-    GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
-    return size;
-}
-
 template <std::string TShellExecParams::*Field>
 tk::TextProperty ParamText(const char* name) {
     return {name, [](const tk::Persistent& p) { return static_cast<const TShellExecParams&>(p).*Field; },
@@ -197,9 +191,9 @@ void TvgCustomLabel::Paint(HDC target) {
     TTextPlacement place{0, W, H, 0, 0, 0, Alignment(), Layout()};
     {
         tk::SelectObj selFont(dc, font->Handle());
-        place.LineHeight = TextSize(dc, "Wg").cy;
+        place.LineHeight = tk::TextExtent(dc, "Wg").cy;
         for (const std::string& line : lines) {
-            widths.push_back(TextSize(dc, line).cx);
+            widths.push_back(tk::TextExtent(dc, line).cx);
             place.MaxW = std::max(place.MaxW, widths.back());
         }
         place.TotalH = static_cast<int>(lines.size()) * place.LineHeight;
@@ -222,7 +216,7 @@ void TvgCustomLabel::Paint(HDC target) {
     auto textOut = [&](int x, int y) {
         for (size_t i = 0; i < lines.size(); ++i) {
             POINT at = LinePosition(place, static_cast<int>(i), widths[i]);
-            TextOutA(dc, x + at.x, y + at.y, lines[i].c_str(), static_cast<int>(lines[i].size()));
+            tk::WriteText(dc, x + at.x, y + at.y, lines[i]);
         }
     };
     auto textPath = [&](int x, int y) {

@@ -1,6 +1,7 @@
 #include "controls/BrowseFolder.h"
 
 #include "controls/FileCtrl.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
 #include <commctrl.h>
@@ -20,14 +21,6 @@ std::string SystemErrorText(DWORD code) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
     if (text.empty()) text = tk::Format("System error %lu", code);
     return text;
-}
-
-// The shell wants a full path to select; "\" and other relative paths are
-// resolved against the current directory, as the file functions do.
-std::string FullPath(const std::string& path) {
-    char buf[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : path;
 }
 
 void CenterOnScreen(HWND wnd) {
@@ -67,9 +60,11 @@ const tk::ClassInfo& TBrowseFolderDlg::StaticClass() {
     return info;
 }
 
-TBrowseFolderDlg::TBrowseFolderDlg(tk::Component* owner) : tk::Component(owner), displayName_(MAX_PATH, '\0') {}
+TBrowseFolderDlg::TBrowseFolderDlg(tk::Component* owner) : tk::Component(owner), displayName_(MAX_PATH, L'\0') {}
 
 TBrowseFolderDlg::~TBrowseFolderDlg() { Unhook(); }
+
+std::string TBrowseFolderDlg::DisplayName() const { return fs::Narrow(displayName_.c_str()); }
 
 void TBrowseFolderDlg::Unhook() {
     if (dialog_) RemoveWindowSubclass(dialog_, DialogProc, kSubclassId);
@@ -85,12 +80,13 @@ bool TBrowseFolderDlg::Execute() {
         if (FAILED(hr)) throw tk::Exception(SystemErrorText(static_cast<DWORD>(hr)));
         root.reset(pidl);
     }
-    displayName_.assign(MAX_PATH, '\0');
-    BROWSEINFOA bi{};
+    displayName_.assign(MAX_PATH, L'\0');  // the size the call takes for granted
+    const std::wstring title = fs::Widen(dialogText_);
+    BROWSEINFOW bi{};
     bi.hwndOwner = owner;
     bi.pidlRoot = static_cast<LPCITEMIDLIST>(root.get());
     bi.pszDisplayName = displayName_.data();
-    bi.lpszTitle = dialogText_.empty() ? nullptr : dialogText_.c_str();
+    bi.lpszTitle = title.empty() ? nullptr : title.c_str();
     bi.ulFlags = BrowseKind == bfComputers ? BIF_BROWSEFORCOMPUTER : BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     bi.lpfn = BrowseCallback;
     bi.lParam = reinterpret_cast<LPARAM>(this);
@@ -109,19 +105,19 @@ bool TBrowseFolderDlg::Execute() {
                 if (active && IsWindow(active)) SetActiveWindow(active);
             }
         } after{*this, others, active};
-        item.reset(SHBrowseForFolderA(&bi));
+        item.reset(SHBrowseForFolderW(&bi));
     }
     if (!item) return false;
     if (BrowseKind == bfFolders) {
-        char path[MAX_PATH] = {};
-        if (!SHGetPathFromIDListA(static_cast<LPCITEMIDLIST>(item.get()), path)) {
+        const std::wstring path = tk::ItemPath(static_cast<LPCITEMIDLIST>(item.get()));
+        if (path.empty()) {
             // Reporting a failure with the text for success helps no one.
             DWORD code = GetLastError();
             throw tk::Exception(SystemErrorText(code ? code : ERROR_PATH_NOT_FOUND));
         }
-        folderName_ = StripTrailingBackslash(path);
+        folderName_ = StripTrailingBackslash(tk::CarriedName(path));
     } else {
-        folderName_ = displayName_.c_str();
+        folderName_ = DisplayName();
     }
     selection_ = folderName_;
     imageIndex_ = bi.iImage;
@@ -158,8 +154,10 @@ void TBrowseFolderDlg::Initialized(HWND wnd) {
     dialog_ = wnd;
     SetWindowSubclass(wnd, DialogProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (BrowseKind == bfComputers || IsExistingFolder(folderName_)) {
-        std::string start = BrowseKind == bfFolders ? FullPath(folderName_) : folderName_;
-        SendMessageA(wnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
+        // The shell wants a full path to select; "\" and other relative
+        // paths are resolved against the current folder, as the file calls do.
+        const std::wstring start = fs::Widen(BrowseKind == bfFolders ? fs::FullPath(folderName_) : folderName_);
+        SendMessageW(wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
     }
     if (HelpContext) AddHelpButton();
     if (OnInitialized) OnInitialized();
@@ -182,16 +180,11 @@ void TBrowseFolderDlg::AddHelpButton() {
 void TBrowseFolderDlg::SelChanged(HWND wnd, LPCITEMIDLIST item) {
     dialog_ = wnd;
     if (BrowseKind == bfComputers) {
-        selection_ = displayName_.c_str();
+        selection_ = DisplayName();
     } else {
-        char path[MAX_PATH] = {};
-        bool folder = false;
-        if (item && SHGetPathFromIDListA(item, path)) {
-            selection_ = path;
-            folder = IsExistingFolder(path);
-        } else {
-            selection_.clear();
-        }
+        const bool exact = fs::NarrowExact(item ? tk::ItemPath(item) : std::wstring(), selection_);
+        // A name without an exact form here is refused, named, once chosen.
+        const bool folder = !selection_.empty() && (!exact || IsExistingFolder(selection_));
         SendMessageA(wnd, BFFM_ENABLEOK, 0, folder);
     }
     if (OnSelChanged) OnSelChanged();

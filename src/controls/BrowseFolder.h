@@ -35,7 +35,7 @@ public:
     HWND Handle() const { return dialog_; }
     // Path (or computer name) of the item selected in the tree.
     std::string Selection() const { return selection_; }
-    std::string DisplayName() const { return displayName_.c_str(); }
+    std::string DisplayName() const;
     int ImageIndex() const { return imageIndex_; }
 
 private:
@@ -49,7 +49,7 @@ private:
     std::string dialogText_;
     std::string folderName_;
     HWND dialog_ = nullptr;
-    std::string displayName_;
+    std::wstring displayName_;
     std::string selection_;
     int imageIndex_ = 0;
 };

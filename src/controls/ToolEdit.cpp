@@ -409,22 +409,15 @@ void TFileDirEdit::TakeChoice(const std::string& name) {
 }
 
 void TFileDirEdit::DropFiles(HDROP drop) {
-    struct Finish {
-        HDROP drop;
-        ~Finish() { DragFinish(drop); }
-    } finish{drop};
+    tk::DropHandle finish(drop);
     if (!acceptFiles_) return;
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     bool taken = false;
-    for (UINT i = 0; i < count && (MultipleDirs || !taken); ++i) {
-        // Each name read whole: a cut-off path would name another folder.
-        UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string name(length + 1, '\0');
-        name.resize(DragQueryFileA(drop, i, name.data(), length + 1));
+    for (const std::string& name : tk::DroppedFiles(drop)) {
         // An empty list still counts one empty name; it must not wipe the text.
         if (name.empty()) continue;
         AcceptName(name);
         taken = true;
+        if (!MultipleDirs) break;
     }
     if (taken && OnDropFiles) OnDropFiles();
 }
@@ -482,7 +475,5 @@ void TDirectoryEdit::ExecuteButton() {
 }
 
 void TDirectoryEdit::AcceptName(const std::string& name) {
-    DWORD attributes = GetFileAttributesA(name.c_str());
-    bool file = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    TakeChoice(file ? tk::ExtractFilePath(name) : name);
+    TakeChoice(tk::FileExists(name) ? tk::ExtractFilePath(name) : name);
 }

@@ -1,5 +1,7 @@
 #include "filedialog/ApOpenDlg.h"
 
+#include "fs/FileSystem.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -343,7 +345,6 @@ bool TApCustomOpenDialog::UseOwnPlacesBar() const {
 // ---- Execute ----
 
 bool TApCustomOpenDialog::Execute() {
-    firstPaintPending_ = true;
     savedActive_ = g_active;
     g_active = this;
     // Whatever way the dialog ends, nothing of it stays in place.
@@ -358,6 +359,7 @@ bool TApCustomOpenDialog::Execute() {
 }
 
 BOOL TApCustomOpenDialog::RunDialog(OPENFILENAMEA& ofn) {
+    firstPaintPending_ = true;  // each time: a choice too long for the buffer shows the dialog again
     if (!(SystemHasPlacesBar() && placesBar_->Native && placesBar_->Visible)) return SystemDialog(ofn);
     // The longer structure asks the system for its places bar.
     OPENFILENAMEA ex{};
@@ -754,17 +756,13 @@ void TApCustomOpenDialog::ExtensionFilter(HWND list, const std::string& folderPa
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     const auto n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
-        char text[MAX_PATH] = {};
         LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.mask = LVIF_PARAM;
         item.iItem = i;
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH;
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) continue;
-        char path[MAX_PATH] = {};
-        // An item the shell cannot name is left alone.
-        if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item.lParam), path)) continue;
-        std::string name = path;
+        // An item the shell cannot name, or not exactly, is left alone.
+        std::string name;
+        if (!fs::NarrowExact(tk::ItemPath(reinterpret_cast<LPCITEMIDLIST>(item.lParam)), name)) continue;
         name = tk::ExtractFileName(name);
         if (name.empty()) continue;
         const std::string full = folder + "\\" + name;
@@ -1068,12 +1066,11 @@ void TApCustomOpenDialog::NavigateTo(const std::string& path) {
     if (!dialogWnd_ || !field || !tk::DirectoryExists(path)) return;
     HWND focus = GetFocus();
     SetFocus(field);
-    char saved[MAX_PATH + 1] = {};
-    SendMessageA(field, WM_GETTEXT, sizeof saved, reinterpret_cast<LPARAM>(saved));
+    const std::string saved = tk::WindowText(field);
     SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // OK with a folder in the field opens the folder.
     SendMessageA(GetDlgItem(dialogWnd_, IDOK), BM_CLICK, 0, 0);
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved));
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
     if (focus && IsWindow(focus)) SetFocus(focus);
 }
 

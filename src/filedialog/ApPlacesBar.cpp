@@ -1,6 +1,7 @@
 #include "filedialog/ApPlacesBar.h"
 
 #include "filedialog/ApPlacesBarForm.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
 
@@ -75,12 +76,6 @@ std::vector<std::string> SubkeyNames(HKEY key) {
     return names;
 }
 
-std::string ShellString(UINT id) {
-    tk::ModuleHandle shell(LoadLibraryA("SHELL32.DLL"));
-    char text[255] = {};
-    return shell && LoadStringA(shell.get(), id, text, 254) > 0 ? text : std::string();
-}
-
 // The first of the three that is not empty: a key's default value, a string
 // of the shell, a fixed name.
 std::string FolderName(HKEY root, const char* key, UINT shellId, const char* fallback) {
@@ -96,6 +91,14 @@ std::string NameOrFolder(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ShellString(UINT id) {
+    tk::ModuleHandle shell(LoadLibraryW(L"shell32.dll"));
+    const wchar_t* text = nullptr;
+    // With no buffer the call hands out the resource itself, whatever its length.
+    const int n = shell ? LoadStringW(shell.get(), id, reinterpret_cast<LPWSTR>(&text), 0) : 0;
+    return n > 0 ? fs::Narrow(std::wstring_view(text, static_cast<size_t>(n))) : std::string();
+}
 
 int ApSpecFolderCsidl(TApSpecShellFolder folder) { return kCsidl[folder]; }
 

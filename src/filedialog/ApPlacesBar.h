@@ -29,6 +29,8 @@ constexpr TApSpecShellFolder kApSupportedFolders[] = {ftDesktop, ftDrives, ftPer
 // A special folder's name as the system gives it; empty for most folders.
 std::string SpecialFolderCaption(TApSpecShellFolder folder);
 std::vector<std::string> ApSupportedFolderCaptions();
+// A string of the shell's resources; empty when it has none of that number.
+std::string ShellString(UINT id);
 // The path held by the registry value that a registry place names; empty
 // when the key or the value cannot be read.
 std::string ApRegistryPlacePath(const std::string& regPath);

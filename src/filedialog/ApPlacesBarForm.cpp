@@ -2,6 +2,7 @@
 
 #include "filedialog/ApAddPlaceForm.h"
 #include "filedialog/ApOpenDlg.h"
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
 #include <cstdlib>
@@ -11,11 +12,9 @@ using tk::Make;
 namespace {
 constexpr int kLookIn = 1137;  // cmb2, the dialog's folder combo box
 
-std::string FileSystemPath(LPCITEMIDLIST pidl) {
-    char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(pidl, path)) return {};
-    std::string s = path;
-    if (s.size() > 3 && s.back() == '\\') s.pop_back();
+std::wstring FileSystemPath(LPCITEMIDLIST pidl) {
+    std::wstring s = tk::ItemPath(pidl);
+    if (s.size() > 3 && s.back() == L'\\') s.pop_back();
     return s;
 }
 
@@ -25,13 +24,8 @@ std::string FileSystemPath(LPCITEMIDLIST pidl) {
 bool SameFolder(IShellFolder* desktop, LPCITEMIDLIST current, LPCITEMIDLIST place) {
     const HRESULT hr = desktop->CompareIDs(0, current, place);
     if (SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0) return true;
-    const std::string path = FileSystemPath(current);
-    return !path.empty() && tk::SameText(path, FileSystemPath(place));
-}
-
-std::string ShellMenuText(tk::ModuleHandle& shell, UINT id) {
-    char text[255] = {};
-    return shell && LoadStringA(shell.get(), id, text, 254) > 0 ? text : std::string();
+    const std::wstring path = FileSystemPath(current);
+    return !path.empty() && lstrcmpiW(path.c_str(), FileSystemPath(place).c_str()) == 0;
 }
 }  // namespace
 
@@ -79,11 +73,7 @@ void TApPlaceButton::Paint(HDC screen) {
     RECT all{0, 0, w, h};
     FillRect(dc, &all, face.get());
 
-    auto extent = [dc](const std::string& s) {
-        SIZE size{};
-        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
-        return size;
-    };
+    auto extent = [dc](const std::string& s) { return tk::TextExtent(dc, s); };
     const std::string caption = Caption();
     const int th = extent(caption).cy;
     const bool pressed = Down();
@@ -115,20 +105,23 @@ void TApPlaceButton::Paint(HDC screen) {
     SetTextColor(dc, tk::ColorToRGB(tk::clHighlightText));
     const int tw = extent(caption).cx;
     if (tw <= w - 4) {
-        TextOutA(dc, w / 2 - tw / 2, h - th - 2, caption.c_str(), static_cast<int>(caption.size()));
+        tk::WriteText(dc, w / 2 - tw / 2, h - th - 2, caption);
     } else {
-        // Cut where the text grows wider than the room left beside "...".
+        // Cut where the text grows wider than the room left beside "...",
+        // between whole characters.
         const int room = w - extent("...").cx - 6;
+        const std::wstring wide = fs::Widen(caption);
         size_t cut = 1;
-        for (size_t i = 0; i <= caption.size(); ++i)
-            if (extent(caption.substr(0, i)).cx > room) {
+        for (size_t i = 0; i <= wide.size(); ++i) {
+            if (i < wide.size() && IS_LOW_SURROGATE(wide[i])) continue;
+            if (extent(fs::Narrow(wide.substr(0, i))).cx > room) {
                 cut = i;
                 break;
             }
-        const std::string text = caption.substr(0, cut) + "...";
+        }
+        const std::string text = fs::Narrow(wide.substr(0, cut)) + "...";
         RECT clip{3, h - th - 2, w - 1, h - 2};
-        ExtTextOutA(dc, 3, h - th - 4, ETO_CLIPPED | ETO_OPAQUE, &clip, text.c_str(), static_cast<UINT>(text.size()),
-                    nullptr);
+        tk::WriteText(dc, 3, h - th - 4, text, ETO_CLIPPED | ETO_OPAQUE, &clip);
     }
     BitBlt(screen, 0, 0, w, h, dc, 0, 0, SRCCOPY);
 }
@@ -173,9 +166,8 @@ TApPlacesBarFrm::TApPlacesBarFrm(tk::Component* owner) : tk::Form(owner) {
 
 void TApPlacesBarFrm::FormCreate() {
     // The shell's own words for the two commands, where it has them.
-    tk::ModuleHandle shell(LoadLibraryA("SHELL32.DLL"));
-    if (std::string text = ShellMenuText(shell, 33553); !text.empty()) Deleteplace1->SetCaption(text + "...");
-    if (std::string text = ShellMenuText(shell, 33555); !text.empty()) Changeplace1->SetCaption(text + "...");
+    if (std::string text = ShellString(33553); !text.empty()) Deleteplace1->SetCaption(text + "...");
+    if (std::string text = ShellString(33555); !text.empty()) Changeplace1->SetCaption(text + "...");
     ToolBar1->OnCustomDrawButton = [](tk::ToolButton*, bool& defaultDraw) { defaultDraw = false; };
 }
 
@@ -264,8 +256,7 @@ void TApPlacesBarFrm::NavigateToSpecialFolder(int csidl) {
     LPITEMIDLIST pidl = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(Dialog->DialogHandle(), csidl, &pidl))) return;
     tk::CoTaskMem owned(pidl);
-    char path[MAX_PATH] = {};
-    if (SHGetPathFromIDListA(pidl, path)) Dialog->NavigateTo(path);
+    if (const std::wstring path = tk::ItemPath(pidl); !path.empty()) Dialog->NavigateTo(tk::CarriedName(path));
 }
 
 void TApPlacesBarFrm::PlaceButtonClick(TApPlaceButton* button) {

@@ -1,9 +1,9 @@
 #include "settings/OptionsUnit.h"
 
+#include "fs/FileSystem.h"
 #include "settings/Registry.h"
 #include "settings/ShellIntegration.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/Handles.h"
 
 TOptionsForm* OptionsForm = nullptr;
 
@@ -86,14 +86,11 @@ void TOptionsForm::StartUp() {
 
     tk::Strings* items = LangCombo->Items();
     items->BeginUpdate();
-    WIN32_FIND_DATAA found;
-    tk::FindHandle find(FindFirstFileA((ProgramFolder + "*.lng").c_str(), &found));
-    if (find) {
-        do {
-            std::string name = found.cFileName;
-            items->Add(name.substr(0, name.find('.')));
-        } while (FindNextFileA(find.get(), &found));
-    }
+    std::vector<fs::Entry> found;
+    fs::List(ProgramFolder, "*.lng", found);
+    // A file whose name has no exact form here could not be read.
+    for (const fs::Entry& e : found)
+        if (e.exact) items->Add(e.name.substr(0, e.name.find('.')));
     if (items->Count() == 0) items->Add("English");
     items->EndUpdate();
 

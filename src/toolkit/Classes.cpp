@@ -1,5 +1,6 @@
 #include "toolkit/Classes.h"
 
+#include "fs/FileSystem.h"
 #include "toolkit/Handles.h"
 
 #include <windows.h>
@@ -347,7 +348,7 @@ std::string ExtractFilePath(const std::string& path) {
 namespace {
 DWORD Attributes(const std::string& path) {
     ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
-    return GetFileAttributesA(path.c_str());
+    return fs::Attributes(path);
 }
 }  // namespace
 

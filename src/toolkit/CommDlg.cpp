@@ -2,13 +2,16 @@
 
 #include "toolkit/Controls.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <cstring>
 
 namespace tk {
 
 namespace {
-constexpr size_t kFileBuffer = MAX_PATH, kMultiFileBuffer = 65519;
+// Room for the longest path in UTF-8: 32767 UTF-16 units of up to three bytes.
+constexpr size_t kFileBuffer = 32768 * 3, kMultiFileBuffer = 65519;
 
 constexpr DWORD kOptionFlags[] = {
     OFN_READONLY, OFN_OVERWRITEPROMPT, OFN_HIDEREADONLY, OFN_NOCHANGEDIR, OFN_SHOWHELP, OFN_NOVALIDATE,
@@ -93,8 +96,9 @@ bool OpenDialog::Execute() {
 bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
     files_->Clear();
     const bool multi = Options.Contains(ofAllowMultiSelect);
-    std::vector<char> file(multi ? kMultiFileBuffer : kFileBuffer, '\0');
-    std::memcpy(file.data(), fileName_.data(), std::min(fileName_.size(), file.size() - 1));
+    // Two zeros at the end stay zero unless the system fills the buffer whole.
+    std::vector<char> file(std::max(multi ? kMultiFileBuffer : kFileBuffer, fileName_.size() + 2), '\0');
+    std::memcpy(file.data(), fileName_.data(), fileName_.size());
     std::string filter = Filter;
     std::replace(filter.begin(), filter.end(), '|', '\0');
     filter.append(2, '\0');
@@ -106,8 +110,6 @@ bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
     ofn.hInstance = GetModuleHandleA(nullptr);
     ofn.lpstrFilter = Filter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FilterIndex);
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.lpstrTitle = title[0] ? title.data() : nullptr;
     ofn.Flags = OFN_ENABLEHOOK | OpenOptionFlags(Options);
@@ -117,11 +119,32 @@ bool OpenDialog::DoExecute(const std::function<BOOL(OPENFILENAMEA&)>& run) {
 
     HWND previous = GetActiveWindow();
     BOOL ok;
-    {
-        // The dialog disables only its owner, the application's hidden
-        // window; the program's own windows wait as for any modal window.
-        WindowsDisabled others(nullptr);
-        ok = run(ofn);
+    std::string folder;
+    for (;;) {
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = static_cast<DWORD>(file.size());
+        folder_.clear();
+        spec_.clear();
+        {
+            // The dialog disables only its owner, the application's hidden
+            // window; the program's own windows wait as for any modal window.
+            WindowsDisabled others(nullptr);
+            ok = run(ofn);
+        }
+        // Wine cuts a choice of several files at the buffer's end and
+        // answers success.
+        const bool cut = ok && (file.end()[-1] || file.end()[-2]);
+        if (!cut && (ok || CommDlgExtendedError() != FNERR_BUFFERTOOSMALL)) break;
+        // The choice did not fit. The first two bytes hold the size needed,
+        // in characters or in bytes; the buffer grows to hold either in
+        // UTF-8 (the size may also have lost its high bits), and the dialog
+        // shows the choice again where the user made it.
+        WORD needed = 0;
+        if (!cut) std::memcpy(&needed, file.data(), sizeof needed);
+        file.assign(std::max(size_t{needed} * 3, file.size() * 2) + spec_.size(), '\0');
+        std::memcpy(file.data(), spec_.data(), spec_.size());
+        folder = folder_;
+        if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
     }
     // The system activates the hidden owner; the window that was active
     // before gets its activation back.
@@ -168,12 +191,21 @@ UINT_PTR CALLBACK OpenDialog::HookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
             return self->Notify(*reinterpret_cast<OFNOTIFYA*>(lp));
         case WM_DESTROY:
             SetWindowLongPtrA(wnd, DWLP_USER, 0);
+            self->KeepChoice();
             self->DoClose();
             return 0;
         default:
             return 0;
         }
     });
+}
+
+void OpenDialog::KeepChoice() {
+    // The dialog's windows still stand while their end is announced.
+    HWND field = GetDlgItem(handle_, edt1);
+    if (!field) field = GetDlgItem(handle_, cmb13);
+    if (!field) field = GetDlgItem(hookWnd_, edt1);  // the old style: the hook is the dialog
+    if (field) spec_ = WindowText(field);
 }
 
 UINT_PTR OpenDialog::Notify(const OFNOTIFYA& n) {
@@ -186,6 +218,11 @@ UINT_PTR OpenDialog::Notify(const OFNOTIFYA& n) {
         DoShow();
         break;
     case CDN_FOLDERCHANGE:
+        if (LRESULT size = SendMessageA(handle_, CDM_GETFOLDERPATH, 0, 0); size > 0) {
+            folder_.assign(static_cast<size_t>(size), '\0');
+            SendMessageA(handle_, CDM_GETFOLDERPATH, size, reinterpret_cast<LPARAM>(folder_.data()));
+            folder_.resize(std::strlen(folder_.c_str()));
+        }
         DoFolderChange();
         break;
     case CDN_SELCHANGE:

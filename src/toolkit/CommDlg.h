@@ -92,6 +92,10 @@ protected:
 private:
     static UINT_PTR CALLBACK HookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     UINT_PTR Notify(const OFNOTIFYA& n);
+    // Where the user was and what the name field held: the dialog shows them
+    // again when the choice did not fit in the buffer.
+    void KeepChoice();
+    std::string folder_, spec_;
     std::string fileName_;
     std::string title_;
     std::unique_ptr<StringList> files_;

@@ -1,10 +1,12 @@
 #include "toolkit/Controls.h"
 
+#include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <bitset>
@@ -125,11 +127,7 @@ std::string ExceptionBoxText(const std::string& message) {
     return out;
 }
 
-std::string ModuleFolder() {
-    char buf[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    return ExtractFilePath(std::string(buf, n));
-}
+std::string ModuleFolder() { return ExtractFilePath(fs::ModuleFileName(nullptr)); }
 
 // ---- Control ----
 
@@ -228,14 +226,15 @@ RECT Control::ClientRect() {
     return r;
 }
 
-std::string Control::GetText() const {
-    if (!handle_) return text_;
-    int n = GetWindowTextLengthA(handle_);
+std::string WindowText(HWND wnd) {
+    int n = GetWindowTextLengthA(wnd);
     std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(handle_, s.data(), n + 1);
+    n = GetWindowTextA(wnd, s.data(), n + 1);
     s.resize(static_cast<size_t>(std::max(n, 0)));
     return s;
 }
+
+std::string Control::GetText() const { return handle_ ? WindowText(handle_) : text_; }
 
 void Control::SetText(const std::string& v) {
     text_ = v;
@@ -669,10 +668,8 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (InputMessage(msg, wp, lp, result)) return result;
     if (msg == WM_CONTEXTMENU && ShowPopupMenu(lp)) return 0;
     if (msg == WM_DROPFILES && OnDropFiles) {
-        const auto drop = reinterpret_cast<HDROP>(wp);
-        std::vector<std::string> names = DroppedFiles(drop);
-        DragFinish(drop);
-        OnDropFiles(names);
+        DropHandle drop(reinterpret_cast<HDROP>(wp));
+        OnDropFiles(DroppedFiles(drop.get()));
         return 0;
     }
     if (msg == WM_CHAR) {
@@ -717,16 +714,40 @@ void Control::SetAcceptFiles(bool accept) {
     if (handle_) DragAcceptFiles(handle_, accept);
 }
 
+std::string CarriedName(std::wstring_view name) {
+    std::string out;
+    if (!fs::NarrowExact(name, out))
+        throw Exception(Format("\"%s\" cannot be used: its name holds characters that this system's code page lacks",
+                               out.c_str()));
+    return out;
+}
+
 std::vector<std::string> DroppedFiles(HDROP drop) {
     std::vector<std::string> names;
-    const UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < n; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string name(length + 2, '\0');
-        name.resize(DragQueryFileA(drop, i, name.data(), length + 2));
-        names.push_back(std::move(name));
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+        names.push_back(CarriedName(name));
     }
     return names;
+}
+
+std::wstring ItemPath(LPCITEMIDLIST item) {
+    using PathEx = BOOL(WINAPI*)(LPCITEMIDLIST, PWSTR, DWORD, int);
+    // Vista and later fill a buffer of any size; before, no path is longer
+    // than MAX_PATH. A path that is long needs the second try.
+    const auto ex = reinterpret_cast<PathEx>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHGetPathFromIDListEx"));
+    std::wstring path;
+    for (DWORD size : {DWORD{MAX_PATH}, DWORD{32768}}) {
+        path.assign(size, L'\0');
+        if (ex ? ex(item, path.data(), size, 0) : SHGetPathFromIDListW(item, path.data())) {
+            path.resize(wcslen(path.c_str()));
+            return fs::PlainPath(path);
+        }
+        if (!ex) break;
+    }
+    return std::wstring();
 }
 
 POINT Control::FromScreen(POINT pt) {
@@ -1411,7 +1432,7 @@ LRESULT CALLBACK Application::HintWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
         SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
         FontHandle font(CreateFontIndirectA(&ncm.lfStatusFont));
         SelectObj sel(dc, font.get());
-        DrawTextA(dc, App ? App->hintText_.c_str() : "", -1, &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+        PaintText(dc, App ? App->hintText_ : std::string(), &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
         EndPaint(wnd, &ps);
         return 0;
     }
@@ -1456,7 +1477,7 @@ void Application::ShowHintNow() {
         SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
         FontHandle font(CreateFontIndirectA(&ncm.lfStatusFont));
         SelectObj sel(dc.get(), font.get());
-        DrawTextA(dc.get(), hintText_.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+        PaintText(dc.get(), hintText_, &r, DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
     }
     SetWindowPos(hintWnd_, HWND_TOPMOST, pt.x, pt.y + 20, r.right + 6, r.bottom + 4, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(hintWnd_, nullptr, TRUE);

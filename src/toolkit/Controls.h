@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shtypes.h>
 
 namespace tk {
 
@@ -465,8 +466,17 @@ private:
 // The one application object of the process.
 extern Application* App;
 
-// The names in a shell drop, full paths in drop order.
+// The text of any window, whatever its length.
+std::string WindowText(HWND wnd);
+
+// A name the system hands over in UTF-16, in the process code page. A name
+// that has no exact form there is refused with an Exception naming it: a
+// look-alike could name another file.
+std::string CarriedName(std::wstring_view name);
+// The names in a shell drop, full paths in drop order, each whole and exact.
 std::vector<std::string> DroppedFiles(HDROP drop);
+// The file-system path of a shell item, however long; empty when it has none.
+std::wstring ItemPath(LPCITEMIDLIST item);
 
 // Destroys a component once the message being handled now is done: for one
 // whose methods may still be running further up the stack. It leaves its

@@ -112,7 +112,7 @@ int MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons, 
     {
         WindowDc dc(nullptr);
         SelectObj sel(dc.get(), box.GetFont()->Handle());
-        DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &textRect,
+        PaintText(dc.get(), text.empty() ? " " : text, &textRect,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
     const int margin = 12, iconSize = 32, buttonW = 75, buttonH = 25, gap = 6;

@@ -1,5 +1,7 @@
 #include "toolkit/Graphics.h"
 
+#include "fs/FileSystem.h"
+
 namespace tk {
 
 Font::Font() = default;
@@ -105,13 +107,13 @@ void DrawTransparent(HDC dc, int x, int y, HBITMAP bmp) {
 int IconCount(const std::string& file) {
     ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
     // Wine answers a missing file with UINT_MAX.
-    const auto n = static_cast<int>(ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0));
+    const auto n = static_cast<int>(ExtractIconExW(fs::Widen(file).c_str(), -1, nullptr, nullptr, 0));
     return n < 0 ? 0 : n;
 }
 
 IconHandle ExtractIconFrom(const std::string& file, int index) {
     ErrorModeScope quiet(SEM_FAILCRITICALERRORS);
-    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(index));
+    HICON icon = ExtractIconW(GetModuleHandleA(nullptr), fs::Widen(file).c_str(), static_cast<UINT>(index));
     // 1 says "not a file with icons": no handle to destroy.
     if (icon == reinterpret_cast<HICON>(1)) icon = nullptr;
     return IconHandle(icon);
@@ -123,6 +125,23 @@ SIZE IconSize(HICON icon) {
     BitmapHandle color(info.hbmColor), mask(info.hbmMask);
     SIZE size = BitmapSize(info.hbmColor ? info.hbmColor : info.hbmMask);
     if (!info.hbmColor) size.cy /= 2;  // a monochrome icon: mask and image one above the other
+    return size;
+}
+
+int PaintText(HDC dc, const std::string& text, RECT* rect, UINT format) {
+    const std::wstring wide = fs::Widen(text);
+    return DrawTextW(dc, wide.c_str(), -1, rect, format);
+}
+
+bool WriteText(HDC dc, int x, int y, const std::string& text, UINT options, const RECT* clip) {
+    const std::wstring wide = fs::Widen(text);
+    return ExtTextOutW(dc, x, y, options, clip, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
+}
+
+SIZE TextExtent(HDC dc, const std::string& text) {
+    const std::wstring wide = fs::Widen(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
 }
 

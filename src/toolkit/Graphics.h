@@ -112,4 +112,10 @@ int IconCount(const std::string& file);
 IconHandle ExtractIconFrom(const std::string& file, int index);
 SIZE IconSize(HICON icon);
 
+// Text in the process code page, drawn and measured through the wide calls:
+// GDI's "A" text calls read bytes in the font's code page, not the process's.
+int PaintText(HDC dc, const std::string& text, RECT* rect, UINT format);  // DrawText
+bool WriteText(HDC dc, int x, int y, const std::string& text, UINT options = 0, const RECT* clip = nullptr);
+SIZE TextExtent(HDC dc, const std::string& text);
+
 }  // namespace tk

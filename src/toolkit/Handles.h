@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -82,6 +83,10 @@ struct CoTaskMemTraits {
     static void* Invalid() { return nullptr; }
     static void Close(void* p) { CoTaskMemFree(p); }
 };
+struct DropTraits {
+    static HDROP Invalid() { return nullptr; }
+    static void Close(HDROP h) { DragFinish(h); }
+};
 
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindTraits>;
@@ -98,6 +103,7 @@ using MemDc = UniqueHandle<HDC, MemDcTraits>;
 using WindowHandle = UniqueHandle<HWND, WindowTraits>;
 using HookHandle = UniqueHandle<HHOOK, HookTraits>;
 using CoTaskMem = UniqueHandle<void*, CoTaskMemTraits>;
+using DropHandle = UniqueHandle<HDROP, DropTraits>;
 
 // A device context borrowed from a window (GetDC / ReleaseDC).
 class WindowDc {

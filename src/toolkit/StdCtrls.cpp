@@ -18,7 +18,7 @@ SIZE LabelTextSize(HFONT font, const std::string& text, int wrapWidth, bool show
     SelectObj sel(dc.get(), font);
     RECT r{0, 0, wrapWidth, 0};
     UINT flags = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth ? DT_WORDBREAK : 0) | (showAccelChar ? 0 : DT_NOPREFIX);
-    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, flags);
+    PaintText(dc.get(), text.empty() ? " " : text, &r, flags);
     // Wine draws some glyphs a pixel past their measured advance, which cut
     // the last character off; one pixel of slack costs nothing on Windows.
     return {r.right + 1, r.bottom};
@@ -112,7 +112,7 @@ void GraphicLabel::Paint(HDC dc) {
                  (alignment_ == TextAlignment::Right ? DT_RIGHT : alignment_ == TextAlignment::Center ? DT_CENTER : DT_LEFT);
     if (layout_ != TextLayout::Top) {
         RECT m = r;
-        DrawTextA(dc, text.c_str(), -1, &m, flags | DT_CALCRECT);
+        PaintText(dc, text, &m, flags | DT_CALCRECT);
         int spare = Height() - (m.bottom - m.top);
         OffsetRect(&r, 0, layout_ == TextLayout::Center ? spare / 2 : spare);
     }
@@ -120,7 +120,7 @@ void GraphicLabel::Paint(HDC dc) {
         RECT at = r;
         OffsetRect(&at, offset, offset);
         SetTextColor(dc, ColorToRGB(color));
-        DrawTextA(dc, text.c_str(), -1, &at, flags);
+        PaintText(dc, text, &at, flags);
     };
     if (Enabled()) {
         draw(EffectiveFontObject()->Color(), 0);
@@ -548,7 +548,7 @@ void ListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     FillRect(dc, &rect, GetSysColorBrush((state & ODS_SELECTED) ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (index >= 0 && index < items_->Count()) {
         std::string s = items_->Get(index);
-        TextOutA(dc, rect.left + 2, rect.top, s.c_str(), static_cast<int>(s.size()));
+        WriteText(dc, rect.left + 2, rect.top, s);
     }
 }
 
@@ -666,7 +666,7 @@ void ComboBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
     if (index >= 0 && index < items_->Count()) {
         std::string s = items_->Get(index);
-        TextOutA(dc, rect.left + 2, rect.top, s.c_str(), static_cast<int>(s.size()));
+        WriteText(dc, rect.left + 2, rect.top, s);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "volumes/emiDriveCombo.h"
 
+#include "fs/FileSystem.h"
+
 #include <winnetwk.h>
 
 #include <algorithm>
@@ -11,25 +13,25 @@ class SystemQueries : public TDriveQueries {
 public:
     UINT DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
     bool VolumeLabel(const std::string& root, std::string& label) override {
-        char buf[261] = {};
-        if (!GetVolumeInformationA(root.c_str(), buf, sizeof buf, nullptr, nullptr, nullptr, nullptr, 0)) return false;
-        label = buf;
-        return true;
+        return fs::VolumeInformation(root, &label, nullptr, nullptr, nullptr);
     }
     bool FileSystemName(const std::string& root, std::string& name) override {
-        char buf[12] = {};
-        if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, buf, sizeof buf)) return false;
-        name = buf;
-        return true;
+        return fs::VolumeInformation(root, nullptr, nullptr, nullptr, &name);
     }
     // One call, where asking each letter's type of the system costs a
     // millisecond or more per letter under Wine.
     DWORD LogicalDrives() override { return GetLogicalDrives(); }
     bool ConnectionName(const std::string& local, std::string& remote) override {
-        char buf[261] = {};
-        DWORD len = sizeof buf;
-        if (WNetGetConnectionA(local.c_str(), buf, &len) != NO_ERROR) return false;
-        remote = buf;
+        const std::wstring name = fs::Widen(local);
+        std::wstring buf(MAX_PATH, L'\0');
+        DWORD len = static_cast<DWORD>(buf.size());
+        DWORD result = WNetGetConnectionW(name.c_str(), buf.data(), &len);
+        if (result == ERROR_MORE_DATA) {
+            buf.assign(len, L'\0');
+            result = WNetGetConnectionW(name.c_str(), buf.data(), &len);
+        }
+        if (result != NO_ERROR) return false;
+        remote = fs::Narrow(buf.c_str());
         return true;
     }
 };
@@ -67,9 +69,8 @@ const tk::ClassInfo& TEmiDriveComboBox::StaticClass() {
 TEmiDriveComboBox::TEmiDriveComboBox(tk::Component* owner) : tk::ComboBox(owner) {
     Style = tk::ComboStyle::OwnerDrawFixed;
     LoadPictures();
-    char dir[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof dir, dir);
-    drive_ = dir[0] == '\\' ? 0 : dir[0];
+    const std::string dir = fs::CurrentFolder();
+    drive_ = dir.empty() || dir[0] == '\\' ? 0 : dir[0];
     ResetItemHeight();
 }
 
@@ -257,5 +258,5 @@ void TEmiDriveComboBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     rect.left += picWidth + 6;
     std::string text = Items()->Get(index);
     SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    tk::PaintText(dc, text, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }

@@ -37,11 +37,11 @@ public:
     virtual ~TDriveQueries() = default;
     // GetDriveTypeA of a root such as "c:\".
     virtual UINT DriveType(const std::string& root) = 0;
-    // Volume label of a root (at most 260 characters); false when unreadable.
+    // Volume label of a root; false when unreadable.
     virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
     // File-system name of a root (at most 11 characters); false when unreadable.
     virtual bool FileSystemName(const std::string& root, std::string& name) = 0;
-    // Remote name of a connection such as "Z:" (at most 260 characters).
+    // Remote name of a connection such as "Z:".
     virtual bool ConnectionName(const std::string& local, std::string& remote) = 0;
     // The letters that name a drive, one bit each from A (GetLogicalDrives).
     // Any other letter is no drive (DRIVE_NO_ROOT_DIR) without being asked.

@@ -96,7 +96,7 @@ TEST_F(OpenDialogTest, ChosenFilesSurviveAHandlersErrorCancelGivesNoneAndTheLast
     EXPECT_FALSE(Run({Pause(), Check([&] { GetWindowRect(dialog.DialogHandle(), &r); })}));
     EXPECT_EQ(dialog.Files()->Count(), 0);
     EXPECT_EQ((std::pair{r.right - r.left, r.bottom - r.top}), (std::pair{700L, 520L}));
-    // A preset name longer than the file buffer is cut; a name the system
+    // A preset name longer than MAX_PATH is handed over; a name the system
     // refuses gets its box, and the dialog ends with nothing chosen.
     dialog.SetFileName(std::string(400, 'n'));
     bool refused = false;
@@ -248,4 +248,30 @@ TEST_F(OpenDialogTest, APanelFormIsFoundByClassNameEmbeddedAtTheBottomAndGivenBa
               (std::vector<LONG>{0, client.bottom - 40, client.right, client.bottom}));
     EXPECT_FALSE(IsWindowVisible(panel.Handle()));
     EXPECT_FALSE(GetWindowLongPtrA(panel.Handle(), GWL_STYLE) & WS_CHILD);
+}
+
+// Names longer in UTF-8 than MAX_PATH, and choices longer than the buffer
+// the dialog starts with: the choice comes back whole.
+TEST_F(OpenDialogTest, ALongNameComesBackWholeAndAChoiceTooLongForTheBufferIsShownAgain) {
+    std::string wide = "ж-😀-";
+    for (int i = 0; i < 80; ++i) wide += "日";
+    dir.MakeFile(wide);
+    ASSERT_TRUE(Run({Type(dialog, wide)}, IDOK));
+    EXPECT_EQ(dialog.Files()->ToVector(), std::vector<std::string>{dir / wide});
+
+    dialog.Options.Include(tk::ofAllowMultiSelect);
+    std::string spec;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        std::string name = std::to_string(1000 + i) + std::string(220, 'n');
+        spec += "\"" + name + "\" ";
+        expected.push_back(dir / name);
+    }
+    std::string shownAgain;
+    ASSERT_TRUE(Run({Type(dialog, spec), Press(dialog, IDOK), Opened(dialog),
+                     Check([&] { shownAgain = tk::WindowText(dialog.FileNameField()); })},
+                    IDOK));
+    // Whole lists are too long to print.
+    EXPECT_TRUE(shownAgain == spec) << shownAgain.size();
+    EXPECT_TRUE(dialog.Files()->ToVector() == expected) << dialog.Files()->Count();
 }

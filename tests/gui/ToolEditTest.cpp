@@ -96,6 +96,15 @@ TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancel
     EXPECT_EQ(field->InitialDir(), dir.Path());
 }
 
+TEST_F(FolderField, AFolderOfAnyNameIsChosenExactly) {
+    // Longer than MAX_PATH in UTF-8, not in UTF-16.
+    std::string name = "ж-😀-";
+    for (int i = 0; i < 78; ++i) name += "日";
+    const std::string chosen = dir.MakeDir(name);
+    Browse(Choose(chosen));
+    EXPECT_EQ(field->Text(), chosen);
+}
+
 TEST_F(FolderField, TheEventsAroundTheDialogAndSeveralFolders) {
     std::string a = dir.MakeDir("A"), b = dir.MakeDir("B");
     field->DialogKind = dkVCL;
@@ -207,13 +216,14 @@ TEST_F(FolderField, KeysClipboardAndAltDownFollowTheFormReadOnlyDirectInputAndTh
 
 TEST_F(FolderField, DroppedNamesGiveFoldersAndTheDropIsAlwaysReleased) {
     std::string sub = dir.MakeDir("Sub"), other = dir.MakeDir("Other"), file = dir.MakeFile("File.txt");
-    std::string folderOfFile = dir.Path() + "\\", longName = dir / std::string(280, 'n');
+    std::string folderOfFile = dir.Path() + "\\", longName = dir / std::string(280, 'n'), unicode = dir / "日本-ж-😀";
     struct { bool accept, multiple; std::string start; std::vector<std::string> names; std::string text; } cases[] = {
         {true, false, "old", {file}, folderOfFile},
         {true, false, "old", {sub, other}, sub},
         {true, true, "old", {sub, file}, "old;" + sub + ";" + folderOfFile},
         {true, true, "", {sub, other}, sub + ";" + other},
         {true, false, "old", {longName}, longName},  // read whole, not cut to a different folder
+        {true, false, "old", {unicode}, unicode},
         {true, false, "old", {}, "old"},
         {false, false, "old", {sub}, "old"},
     };
@@ -233,6 +243,14 @@ TEST_F(FolderField, DroppedNamesGiveFoldersAndTheDropIsAlwaysReleased) {
     field->SetAcceptFiles(true);
     field->RecreateWnd();
     EXPECT_TRUE(GetWindowLongPtrA(field->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    // A name without an exact form here is refused by name, never taken as a look-alike.
+    MessageLog log;
+    HGLOBAL drop = MakeDrop(std::vector<std::wstring>{Wide(dir / "half-") + L"\xD800.txt"});
+    SendMessageA(field->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(field->Text(), "old");
+    ASSERT_EQ(log.Boxes.size(), 1u);
+    EXPECT_NE(log.Last().Text.find(dir / "half-"), std::string::npos) << log.Last().Text;
+    EXPECT_EQ(GlobalSize(drop), 0u) << "the drop was not released";
 }
 
 TEST(BrowseFolderDlg, ModalCentredWithHelpAndTheSelectionOnlyAFolder) {

@@ -272,3 +272,22 @@ TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
     EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));
     EXPECT_EQ(tk::Control::ControlAtPos({swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1}), swatch);
 }
+
+TEST(Text, EveryCharacterIsMeasuredAsItIsShown) {
+    TestForm form;
+    auto* label = tk::Make<tk::Label>(&form, &form, "Label", {8, 8, 10, 13}, "", 0);
+    form.AfterConstruction();
+    for (const char* text : {"plain.txt", "日本語のファイル名", "Жёсткая ссылка", "😀😀😀 ε̈"}) {
+        label->SetCaption(text);
+        const std::wstring wide = Wide(text);
+        wchar_t shown[64] = {};
+        GetWindowTextW(label->Handle(), shown, 64);
+        EXPECT_EQ(std::wstring(shown), wide) << text;
+        tk::WindowDc dc(label->Handle());
+        tk::SelectObj font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(label->Handle(), WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+        EXPECT_GE(label->Width(), size.cx) << text;
+        EXPECT_LE(label->Width(), size.cx + 2) << text;
+    }
+}

@@ -2,6 +2,7 @@
 // tick, as a person would.
 #pragma once
 
+#include "support/Files.h"
 #include "support/Windows.h"
 
 #include <gtest/gtest.h>
@@ -95,17 +96,23 @@ inline void Keys(std::initializer_list<WORD> keys) {
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
-// A drop of file names as the shell hands it to a window.
-inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
-    std::string list;
-    for (const std::string& n : names) list += n + '\0';
-    list += '\0';
-    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+// A drop of file names as the shell hands it to a window: in UTF-16.
+inline HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const std::wstring& n : names) list += n + L'\0';
+    list += L'\0';
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
     drop->pFiles = sizeof(DROPFILES);
-    std::memcpy(drop + 1, list.data(), list.size());
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
     GlobalUnlock(mem);
     return mem;
+}
+inline HGLOBAL MakeDrop(const std::vector<std::string>& names) {
+    std::vector<std::wstring> wide;
+    for (const std::string& n : names) wide.push_back(Wide(n));
+    return MakeDrop(wide);
 }
 
 }  // namespace testsupport

@@ -113,3 +113,15 @@ TEST(ApplicationEventsHints, TheNewestHearsFirstAndCanStopTheOthers) {
     EXPECT_EQ(heard, (std::vector<std::string>{"newer saw ", "older saw changed"}));
     EXPECT_EQ(info.HideTimeout, 1);
 }
+
+TEST(CarriedName, AnExactNameIsKeptAnyOtherIsRefusedByName) {
+    EXPECT_EQ(tk::CarriedName(L"C:\\\u65e5\u672c-\u0436-\U0001F600.txt"), "C:\\日本-ж-😀.txt");
+    // A lone surrogate has no form in UTF-8: a look-alike could name another file.
+    try {
+        tk::CarriedName(L"C:\\Lone-\xD800-half.txt");
+        ADD_FAILURE() << "no refusal";
+    } catch (const tk::Exception& e) {
+        EXPECT_NE(e.Message().find("C:\\Lone-"), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find("-half.txt\" cannot be used"), std::string::npos) << e.Message();
+    }
+}
