@@ -130,6 +130,7 @@ std::wstring WriteList(const std::string& content) {
     SetLastError(ERROR_FILE_EXISTS);
     return std::wstring();
 }
+
 template <class C>
 HRESULT CopyOut(const std::basic_string<C>& text, C* out, UINT size) {
     size_t n = std::min<size_t>(text.size(), size - 1);
