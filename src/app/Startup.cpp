@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 
 namespace {
 
@@ -148,10 +149,28 @@ std::vector<std::string> CarriedNames(const std::vector<std::wstring>& names, st
 std::vector<std::string> ExistingFiles(const std::vector<std::string>& names) {
     std::vector<std::string> files;
     files.reserve(names.size());
+    // Short names and any case become the names the lists show. A selection
+    // shares few folders: each folder's spelling is asked once, and each
+    // file's name by a search for it alone.
+    std::map<std::string, std::string> folders;
+    std::vector<fs::Entry> found;
     for (const std::string& name : names) {
         std::string full = fs::FullPath(name);
-        // Short names and any case become the names the lists show.
-        if (!full.empty() && fs::IsFile(full)) files.push_back(fs::LongName(full));
+        if (full.empty() || !fs::IsFile(full)) continue;
+        size_t cut = full.rfind('\\') + 1;
+        std::string folder = full.substr(0, cut), leaf = full.substr(cut);
+        found.clear();
+        if (leaf.find_first_of("*?<>\"") != std::string::npos || !fs::List(folder, leaf, found) || found.size() != 1 ||
+            !found[0].exact) {
+            files.push_back(fs::LongName(full));
+            continue;
+        }
+        auto [at, added] = folders.try_emplace(folder);
+        if (added) {
+            at->second = fs::LongName(folder);
+            if (at->second.back() != '\\') at->second += '\\';
+        }
+        files.push_back(at->second + found[0].name);
     }
     return files;
 }

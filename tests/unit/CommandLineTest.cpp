@@ -88,12 +88,12 @@ TEST(CommandLine, KeepsExistingFilesInOrderAsFullLongPaths) {
 
     std::vector<std::string> refused;
     std::vector<std::string> files = ExistingFiles(CarriedNames(
-        CommandLineNames(fs::Widen("ombrel.exe \"" + longName + "\" missing.txt \"" + folder + "\" plain.txt \"" +
+        CommandLineNames(fs::Widen("ombrel.exe \"" + longName + "\" missing.txt \"" + folder + "\" PLAIN.TXT \"" +
                                    shortName + "\" \"" + spaced + "\" " + unicode + " " + deep)),
         refused));
     SetCurrentDirectoryA("C:\\");
-    // Missing names and folders are dropped; relative and short names become
-    // the full long paths the lists show.
+    // Missing names and folders are dropped; relative and short names, in any
+    // case, become the full long paths the lists show.
     EXPECT_EQ(files, (Args{longName, plain, spaced, spaced, unicode, deep}));
     EXPECT_TRUE(refused.empty());
     // The temporary folder's removal takes no long paths.
