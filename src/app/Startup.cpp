@@ -97,6 +97,15 @@ bool ReadWhole(const std::wstring& path, std::string& content) {
                                read == content.size());
 }
 
+// Names that differ at most in case. A search also matches short names, and
+// one for "a." may find "a": those are settled by LongName.
+bool SameName(const std::string& a, const std::string& b) {
+    std::wstring x = fs::Widen(a), y = fs::Widen(b);
+    CharUpperBuffW(x.data(), static_cast<DWORD>(x.size()));
+    CharUpperBuffW(y.data(), static_cast<DWORD>(y.size()));
+    return x == y;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
@@ -160,8 +169,7 @@ std::vector<std::string> ExistingFiles(const std::vector<std::string>& names) {
         size_t cut = full.rfind('\\') + 1;
         std::string folder = full.substr(0, cut), leaf = full.substr(cut);
         found.clear();
-        if (leaf.find_first_of("*?<>\"") != std::string::npos || !fs::List(folder, leaf, found) || found.size() != 1 ||
-            !found[0].exact) {
+        if (!fs::List(folder, leaf, found) || found.size() != 1 || !found[0].exact || !SameName(found[0].name, leaf)) {
             files.push_back(fs::LongName(full));
             continue;
         }

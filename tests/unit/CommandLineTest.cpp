@@ -82,6 +82,9 @@ TEST(CommandLine, KeepsExistingFilesInOrderAsFullLongPaths) {
     std::string deep = dir.Path();
     for (int i = 0; i < 5; ++i) fs::CreateFolder(deep += "\\" + std::string(120, 'd'));
     CloseHandle(fs::Open(deep += "\\deep.txt", GENERIC_WRITE, 0, CREATE_NEW, 0));
+    // A name ending in a dot, beside the name without it.
+    std::string dotted = dir / "trail.";
+    for (const std::string& name : {dotted, dir / "trail"}) CloseHandle(fs::Open(name, GENERIC_WRITE, 0, CREATE_NEW, 0));
     char shortName[MAX_PATH] = {};
     GetShortPathNameA(spaced.c_str(), shortName, MAX_PATH);
     SetCurrentDirectoryA(dir.Path().c_str());
@@ -89,14 +92,15 @@ TEST(CommandLine, KeepsExistingFilesInOrderAsFullLongPaths) {
     std::vector<std::string> refused;
     std::vector<std::string> files = ExistingFiles(CarriedNames(
         CommandLineNames(fs::Widen("ombrel.exe \"" + longName + "\" missing.txt \"" + folder + "\" PLAIN.TXT \"" +
-                                   shortName + "\" \"" + spaced + "\" " + unicode + " " + deep)),
+                                   shortName + "\" \"" + spaced + "\" " + unicode + " " + deep + " " + dotted)),
         refused));
     SetCurrentDirectoryA("C:\\");
     // Missing names and folders are dropped; relative and short names, in any
     // case, become the full long paths the lists show.
-    EXPECT_EQ(files, (Args{longName, plain, spaced, spaced, unicode, deep}));
+    EXPECT_EQ(files, (Args{longName, plain, spaced, spaced, unicode, deep, dotted}));
     EXPECT_TRUE(refused.empty());
-    // The temporary folder's removal takes no long paths.
+    // The temporary folder's removal takes no long paths, nor names ending in a dot.
+    fs::Delete(dotted);
     fs::Delete(deep);
     for (deep.resize(deep.rfind('\\')); deep.size() > dir.Path().size(); deep.resize(deep.rfind('\\')))
         RemoveDirectoryW(fs::ExtendedPath(deep).c_str());
