@@ -4,28 +4,37 @@
 #include "app/CreateNewFolder.h"
 #include "app/Main.h"
 #include "app/MultiHardLink.h"
+#include "fs/FileSystem.h"
 #include "settings/OptionsUnit.h"
+#include "settings/ShellIntegration.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Handles.h"
 
 #include <windows.h>
 
-namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
+#include <algorithm>
+#include <cwctype>
+#include <map>
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-    std::vector<std::string> args;
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+template <class C>
+std::vector<std::basic_string<C>> Split(std::basic_string_view<C> commandLine) {
+    std::vector<std::basic_string<C>> args;
     size_t i = 0, n = commandLine.size();
     // The program's name: up to the next quote when quoted, else up to a
     // blank; backslashes are plain there.
     if (i < n && commandLine[i] == '"') {
         size_t end = commandLine.find('"', 1);
-        i = end == std::string::npos ? n : end + 1;
+        i = end == commandLine.npos ? n : end + 1;
     }
     while (i < n && !IsBlank(commandLine[i])) ++i;
     for (;;) {
         while (i < n && IsBlank(commandLine[i])) ++i;
         if (i >= n) return args;
-        std::string arg;
+        std::basic_string<C> arg;
         bool quoted = false;
         for (; i < n && (quoted || !IsBlank(commandLine[i])); ++i) {
             size_t slashes = 0;
@@ -45,18 +54,131 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     }
 }
 
+// The user's temporary folder, ending in a backslash; empty when unknown.
+std::wstring TemporaryFolder() {
+    std::wstring buf(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
+    if (n > buf.size()) {
+        buf.resize(n);
+        n = GetTempPathW(n, buf.data());
+    }
+    if (n == 0 || n >= buf.size()) return std::wstring();
+    std::wstring folder = fs::PlainPath(fs::ExtendedPath(std::wstring_view(buf.data(), n)));
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+// A list the Explorer extension wrote: its name pattern, directly in the
+// user's temporary folder. Any other list is the user's own and stays.
+bool IsExtensionsList(const std::wstring& path) {
+    using namespace ShellIntegration;
+    std::wstring full = fs::PlainPath(fs::ExtendedPath(path));
+    size_t cut = full.rfind(L'\\') + 1;
+    std::wstring_view name = std::wstring_view(full).substr(cut), prefix = ListPrefix, suffix = ListSuffix;
+    const size_t digits = 8;
+    if (name.size() != prefix.size() + digits + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+        name.substr(prefix.size() + digits) != suffix ||
+        !std::all_of(name.begin() + prefix.size(), name.end() - suffix.size(), [](wchar_t c) { return std::iswxdigit(c); }))
+        return false;
+    std::wstring temporary = TemporaryFolder();
+    return !temporary.empty() && lstrcmpiW(full.substr(0, cut).c_str(), temporary.c_str()) == 0;
+}
+
+// The whole file; false when it cannot be read.
+bool ReadWhole(const std::wstring& path, std::string& content) {
+    tk::UniqueHandle<HANDLE, tk::FileTraits> file(CreateFileW(fs::ExtendedPath(std::wstring_view(path)).c_str(),
+                                                              GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                              nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (256 << 20)) return false;
+    content.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return content.empty() || (ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
+                               read == content.size());
+}
+
+// Names that differ at most in case. A search also matches short names, and
+// one for "a." may find "a": those are settled by LongName.
+bool SameName(const std::string& a, const std::string& b) {
+    std::wstring x = fs::Widen(a), y = fs::Widen(b);
+    CharUpperBuffW(x.data(), static_cast<DWORD>(x.size()));
+    CharUpperBuffW(y.data(), static_cast<DWORD>(y.size()));
+    return x == y;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+    return Split(std::string_view(commandLine));
+}
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
+    return Split(std::wstring_view(commandLine));
+}
+
+std::vector<std::wstring> ListedNames(std::string_view content) {
+    if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
+    std::vector<std::wstring> names;
+    while (!content.empty()) {
+        size_t end = std::min(content.find('\n'), content.size());
+        std::string_view line = content.substr(0, end);
+        content.remove_prefix(std::min(end + 1, content.size()));
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) names.push_back(fs::Widen(line, CP_UTF8));
+    }
+    return names;
+}
+
+std::vector<std::wstring> CommandLineNames(const std::wstring& commandLine) {
+    const std::wstring_view listSwitch = ShellIntegration::ListSwitch;
+    std::vector<std::wstring> names;
+    for (std::wstring& arg : SplitCommandLine(commandLine)) {
+        if (arg.size() <= listSwitch.size() || _wcsnicmp(arg.c_str(), listSwitch.data(), listSwitch.size()) != 0) {
+            names.push_back(std::move(arg));
+            continue;
+        }
+        std::wstring list = arg.substr(listSwitch.size());
+        std::string content;
+        if (!ReadWhole(list, content)) continue;
+        for (std::wstring& name : ListedNames(content)) names.push_back(std::move(name));
+        if (IsExtensionsList(list)) DeleteFileW(fs::ExtendedPath(std::wstring_view(list)).c_str());
+    }
+    return names;
+}
+
+std::vector<std::string> CarriedNames(const std::vector<std::wstring>& names, std::vector<std::string>& refused,
+                                      unsigned codePage) {
+    std::vector<std::string> carried;
+    carried.reserve(names.size());
+    std::string name;
+    for (const std::wstring& wide : names) (fs::NarrowExact(wide, name, codePage) ? carried : refused).push_back(name);
+    return carried;
+}
+
 std::vector<std::string> ExistingFiles(const std::vector<std::string>& names) {
     std::vector<std::string> files;
+    files.reserve(names.size());
+    // Short names and any case become the names the lists show. A selection
+    // shares few folders: each folder's spelling is asked once, and each
+    // file's name by a search for it alone.
+    std::map<std::string, std::string> folders;
+    std::vector<fs::Entry> found;
     for (const std::string& name : names) {
-        char full[MAX_PATH * 2];
-        DWORD n = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
-        if (n == 0 || n >= sizeof full) continue;
-        DWORD attributes = GetFileAttributesA(full);
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        // Short names and any case become the names the lists show.
-        char longName[MAX_PATH * 2];
-        n = GetLongPathNameA(full, longName, sizeof longName);
-        files.push_back(n && n < sizeof longName ? longName : full);
+        std::string full = fs::FullPath(name);
+        if (full.empty() || !fs::IsFile(full)) continue;
+        size_t cut = full.rfind('\\') + 1;
+        std::string folder = full.substr(0, cut), leaf = full.substr(cut);
+        found.clear();
+        if (!fs::List(folder, leaf, found) || found.size() != 1 || !found[0].exact || !SameName(found[0].name, leaf)) {
+            files.push_back(fs::LongName(full));
+            continue;
+        }
+        auto [at, added] = folders.try_emplace(folder);
+        if (added) {
+            at->second = fs::LongName(folder);
+            if (at->second.back() != '\\') at->second += '\\';
+        }
+        files.push_back(at->second + found[0].name);
     }
     return files;
 }
@@ -74,7 +196,24 @@ void OpenBatchWindowWith(const std::vector<std::string>& files) {
     tk::App->QueueCall([] { MultiHardLinkForm->ShowModal(); });
 }
 
-int RunQuenmoor(const std::string& commandLine) {
+namespace {
+// Names the process code page cannot carry (an older system, a code page
+// without their characters) are named first; then the other files open.
+void OpenCommandLine(const std::wstring& commandLine) {
+    std::vector<std::string> refused;
+    std::vector<std::string> files = ExistingFiles(CarriedNames(CommandLineNames(commandLine), refused));
+    if (refused.empty()) return OpenFiles(files);
+    std::string text = MainForm->MainTranslator->TranslateText(
+        "These files were left out: the system's code page cannot carry their names:");
+    for (const std::string& name : refused) text += "\n" + name;
+    tk::App->QueueCall([text, files] {
+        tk::MessageDlg(text, tk::MsgDlgType::Error, {tk::mbOK});
+        OpenFiles(files);
+    });
+}
+}  // namespace
+
+int RunQuenmoor(const std::wstring& commandLine) {
     tk::Application app;
     app.Title = "Quenmoor";
     try {
@@ -85,7 +224,7 @@ int RunQuenmoor(const std::string& commandLine) {
         app.CreateForm(OptionsForm);
         // A file that cannot be shown is reported; the program goes on.
         try {
-            OpenFiles(ExistingFiles(SplitCommandLine(commandLine)));
+            OpenCommandLine(commandLine);
         } catch (...) {
             app.HandleException();
         }

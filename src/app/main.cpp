@@ -2,4 +2,5 @@
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunQuenmoor(GetCommandLineA()); }
+// Wide: the names arrive as they are, whatever the code page holds.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunQuenmoor(GetCommandLineW()); }

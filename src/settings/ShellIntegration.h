@@ -46,6 +46,14 @@ inline constexpr Entry Entries[] = {
 inline constexpr char SettingsKey[] = "Software\\Quenmoor";
 inline constexpr char LanguageValue[] = "Language";
 
+// "Create hard links with Quenmoor..." hands the program a selection too long
+// for one command line as a list file, named after this switch. The program
+// deletes only lists that lie where the extension writes them: in the user's
+// temporary folder, named ListPrefix, eight hex digits and ListSuffix.
+inline constexpr wchar_t ListSwitch[] = L"/list:";
+inline constexpr wchar_t ListPrefix[] = L"Quenmoor-";
+inline constexpr wchar_t ListSuffix[] = L".lst";
+
 // Writes the entries; the in-process server is ProgramFolder (ending in a
 // backslash) + "tessivar.dll". Creates the stored language "English" when
 // there is none. Raises "Failed to set data for '%s'" and stops at the first

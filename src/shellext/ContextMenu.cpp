@@ -1,5 +1,6 @@
 #include "shellext/ContextMenu.h"
 
+#include "fs/FileSystem.h"
 #include "settings/ShellIntegration.h"
 #include "shellext/Server.h"
 #include "shellext/Texts.h"
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <utility>
 
 namespace tessivar {
 
@@ -75,19 +78,57 @@ std::wstring ParentOf(const std::wstring& path) {
 
 std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
 
-// The program reads its command line in the system code page. A name the
-// code page cannot hold goes as its short name, which it can, when the
-// volume keeps one.
-std::wstring ForProgram(const std::wstring& path) {
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (!lossy) return path;
-    DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
-    if (!n) return path;
-    std::wstring shortPath(n, L'\0');
-    n = GetShortPathNameW(path.c_str(), shortPath.data(), n);
-    shortPath.resize(n);
-    return n ? shortPath : path;
+// CreateProcessW takes at most 32,767 characters, the terminating zero
+// included; a selection that makes a longer command line goes in a list.
+constexpr size_t kCommandLineLimit = 32767;
+
+// Closes a file however writing ends.
+struct TFile {
+    HANDLE Handle;
+    ~TFile() {
+        if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
+    }
+};
+
+std::wstring TemporaryFolder() {
+    std::wstring buf(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
+    if (n > buf.size()) {
+        buf.resize(n);
+        n = GetTempPathW(n, buf.data());
+    }
+    buf.resize(n < buf.size() ? n : 0);
+    return buf;
+}
+
+// A new list file in the user's temporary folder, named as the program
+// expects the extension's own; its path, or empty with the system's error.
+std::wstring WriteList(const std::string& content) {
+    std::wstring folder = TemporaryFolder();
+    if (folder.empty()) return folder;
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ GetCurrentThreadId();
+    for (DWORD attempt = 0; attempt < 1000; ++attempt) {
+        wchar_t digits[9];
+        swprintf(digits, 9, L"%08X", static_cast<unsigned>(seed + attempt * 2654435761u));
+        std::wstring path = folder + ShellIntegration::ListPrefix + digits + ShellIntegration::ListSuffix;
+        std::wstring extended = fs::ExtendedPath(std::wstring_view(path));
+        TFile file{CreateFileW(extended.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr)};
+        if (file.Handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return std::wstring();
+        }
+        DWORD written = 0;
+        if (WriteFile(file.Handle, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+            written == content.size())
+            return path;
+        DWORD error = GetLastError();
+        CloseHandle(std::exchange(file.Handle, INVALID_HANDLE_VALUE));
+        DeleteFileW(extended.c_str());
+        SetLastError(error);
+        return std::wstring();
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return std::wstring();
 }
 
 template <class C>
@@ -225,21 +266,41 @@ STDMETHODIMP TTessivarMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     });
 }
 
-HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
-    std::wstring program = ModuleFolder() + L"ombrel.exe";
-    std::wstring commandLine = Quoted(program), folder;
-    for (const TSource& s : sources_) {
-        if (s.Folder) continue;
-        commandLine += L" " + Quoted(ForProgram(s.Path));
-        // The program's folder lists start in the current folder: the first file's.
-        if (folder.empty()) folder = ParentOf(s.Path);
+std::wstring QuenmoorCommandLine(const std::wstring& program, const std::vector<std::wstring>& files,
+                                 std::wstring& list) {
+    list.clear();
+    std::wstring line = Quoted(program);
+    for (const std::wstring& file : files) line += L" " + Quoted(file);
+    if (line.size() < kCommandLineLimit) return line;
+    line = Quoted(program);
+    std::string content, name;
+    for (const std::wstring& file : files) {
+        if (fs::NarrowExact(file, name, CP_UTF8)) content += name + "\r\n";
+        else line += L" " + Quoted(file);  // no UTF-8 form: the program refuses it by name
     }
+    list = WriteList(content);
+    if (list.empty()) return std::wstring();
+    return line + L" " + Quoted(ShellIntegration::ListSwitch + list);
+}
+
+HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
+    std::wstring program = ModuleFolder() + L"ombrel.exe", list;
+    std::vector<std::wstring> files;
+    for (const TSource& s : sources_)
+        if (!s.Folder) files.push_back(s.Path);
+    if (files.empty()) return E_INVALIDARG;
+    // The program's folder lists start in the current folder: the first
+    // file's, where the system can make it current.
+    std::wstring folder = ParentOf(files.front());
+    std::wstring commandLine = QuenmoorCommandLine(program, files, list);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
+    if (commandLine.empty() ||
+        !CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.size() < MAX_PATH - 1 ? folder.c_str() : nullptr, &startup, &process)) {
         DWORD code = GetLastError();
+        if (!list.empty()) DeleteFileW(fs::ExtendedPath(std::wstring_view(list)).c_str());
         if (showUi) MessageBoxW(owner, TTexts().Sentence(code).c_str(), L"Quenmoor", MB_OK | MB_ICONERROR);
         return HRESULT_FROM_WIN32(code);
     }

@@ -18,6 +18,14 @@ namespace tessivar {
 // The class identifier of the registration table.
 bool IsTessivarClass(REFCLSID Id);
 
+// The command line that starts the program with these files: their names
+// while the line stays within the system's limit, else the switch naming a
+// new list file that holds them (its path goes to list, for removal should
+// the start fail). Empty, with the system's error, when no list could be
+// written.
+std::wstring QuenmoorCommandLine(const std::wstring& program, const std::vector<std::wstring>& files,
+                                 std::wstring& list);
+
 class TTessivarMenu : private TServerObject, public IShellExtInit, public IContextMenu {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

@@ -19,12 +19,14 @@ class Program {
 public:
     // Starts a program (of the product folder unless a full path) in a
     // working folder, with arguments after its name.
-    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe", const std::string& arguments = "") {
-        std::string path = exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe;
-        std::string cmd = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
-        STARTUPINFOA si{};
+    explicit Program(const std::string& workDir, const std::string& exe = "ombrel.exe", const std::string& arguments = "")
+        : Program(workDir, exe, Wide(arguments)) {}
+    Program(const std::string& workDir, const std::string& exe, const std::wstring& arguments) {
+        std::wstring path = Wide(exe.find('\\') != std::string::npos ? exe : ProductDir() + "\\" + exe);
+        std::wstring cmd = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        STARTUPINFOW si{};
         si.cb = sizeof si;
-        if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))
+        if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(workDir).c_str(), &si, &info_))
             info_ = {};
     }
     ~Program() {
@@ -87,6 +89,18 @@ inline void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 inline void TypeText(HWND edit, const std::string& text) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+// Every item of a list box as Unicode, the form in which Wine carries a
+// list's text to another process.
+inline std::vector<std::wstring> ItemsOf(HWND list) {
+    std::vector<std::wstring> items;
+    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
+        std::wstring item(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, i, 0), 0)) + 1, L'\0');
+        item.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data())), 0)));
+        items.push_back(item);
+    }
+    return items;
 }
 
 // Answers a box with one of its buttons and waits until it is gone.

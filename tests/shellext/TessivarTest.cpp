@@ -2,7 +2,10 @@
 // it: class factory, initialisation with dropped files, a real menu, commands
 // by offset and by verb, the job on its own thread, the server's counts and
 // its registration.
+#include "e2e/Automation.h"
+#include "fs/FileSystem.h"
 #include "settings/ShellIntegration.h"
+#include "shellext/ContextMenu.h"
 #include "support/DropData.h"
 #include "support/Files.h"
 #include "support/RawRegistry.h"
@@ -10,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +111,21 @@ protected:
 
     TempDir dir;
 };
+
+std::wstring TemporaryFolder() {
+    wchar_t buf[MAX_PATH + 1] = {};
+    return std::wstring(buf, GetTempPathW(MAX_PATH + 1, buf));
+}
+
+// The extension's list files in a folder.
+Texts ListsIn(const std::wstring& folder) {
+    Texts names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder))) {
+        std::wstring name = entry.path().filename().wstring();
+        if (name.starts_with(L"Quenmoor-") && name.ends_with(L".lst")) names.push_back(name);
+    }
+    return names;
+}
 
 const wchar_t LinksHere[] = L"Create hard links here";
 const wchar_t CloneHere[] = L"Create hard link clone here";
@@ -280,25 +299,97 @@ TEST_F(Tessivar, ServerCountsObjectsAndRegistersTheOptionsWindowsKeys) {
     EXPECT_EQ(unregisterServer(), S_OK);  // nothing left to remove is no error
 }
 
-TEST_F(Tessivar, RightClickStartsQuenmoorWithTheFileSelected) {
+// What the extension hands the program: the names as they are while they fit
+// on one command line, else a list file of them.
+TEST(StartQuenmoor, HandsTheNamesAsTheyAreAndALongSelectionInAList) {
+    const std::wstring program = L"C:\\Program Files\\Quenmoor\\ombrel.exe", quotedProgram = L"\"" + program + L"\"";
+    const std::wstring name = L"C:\\\u65E5\u672C\\\u015Cample-\U0001F600.txt", broken = L"C:\\half-\xD800.txt";
+    // Names that make a command line of this many characters.
+    auto namesFor = [&](size_t length) {
+        Texts names;
+        for (size_t used = quotedProgram.size(); used < length; used += names.back().size() + 3)
+            names.push_back(L"C:\\" + std::wstring(std::min<size_t>(length - used - 3, 250) - 3, L'x'));
+        return names;
+    };
+    struct Row {
+        const char* what;
+        Texts names;
+        bool listed;
+    } rows[] = {
+        {"two names", {name, L"C:\\b c.txt"}, false},
+        {"CreateProcessW's limit less its terminating zero", namesFor(32766), false},
+        {"one character more", namesFor(32767), true},
+        {"half a surrogate pair stays on the line", [&] { Texts t = namesFor(40000); t.insert(t.begin() + 1, broken); return t; }(), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::wstring list = L"left", line = tessivar::QuenmoorCommandLine(program, row.names, list);
+        std::wstring expected = quotedProgram;
+        std::string content;
+        for (const std::wstring& n : row.names) {
+            if (!row.listed || n == broken) expected += L" \"" + n + L"\"";
+            else content += fs::Narrow(n, CP_UTF8) + "\r\n";
+        }
+        ASSERT_EQ(list.empty(), !row.listed);
+        if (!row.listed) {
+            EXPECT_TRUE(line == expected) << line.size();
+            continue;
+        }
+        // The extension's pattern, in the user's temporary folder.
+        EXPECT_EQ(list.substr(0, TemporaryFolder().size() + 9), TemporaryFolder() + L"Quenmoor-");
+        EXPECT_EQ(list.size(), TemporaryFolder().size() + 21);
+        EXPECT_EQ(list.substr(list.size() - 4), L".lst");
+        EXPECT_TRUE(line == expected + L" \"/list:" + list + L"\"");
+        std::ifstream in(std::filesystem::path(list), std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == content);
+        in.close();
+        DeleteFileW(list.c_str());
+    }
+}
+
+TEST_F(Tessivar, RightClickStartsQuenmoorWithTheFileSelectedOrThousandsInTheBatchWindow) {
+    // The program's top-level window of this caption, in a process of its own.
+    auto programWindow = [](const char* caption) {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, caption)) != nullptr;) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid != GetCurrentProcessId() && IsWindowVisible(w)) found = w;
+            }
+            return found != nullptr;
+        }, 20000);
+        return found;
+    };
     dir.MakeDir("some folder");
     std::string file = dir.MakeFile("some folder\\picked file.dat");
     IContextMenu* menu = MakeMenu({Wide(file)});
     ASSERT_EQ(Items(menu), Texts{WithQuenmoor});
     EXPECT_EQ(RunOffset(menu, 0), S_OK);
-
-    // The program's main window, in a process of its own.
-    HWND main = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, "Quenmoor")) != nullptr;) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid != GetCurrentProcessId() && IsWindowVisible(w)) main = w;
-        }
-        return main != nullptr;
-    }, 20000));
+    HWND main = programWindow("Quenmoor");
+    ASSERT_NE(main, nullptr);
     HWND field = ChildWindowFromPoint(main, POINT{248 + 20, 280 + 10});
     EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == "picked file.dat"; })) << TextOf(field);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(main); }));
+
+    // Names of every script, far more than one command line holds.
+    Texts files;
+    for (int i = 0; i < 1000; ++i) {
+        files.push_back(Wide(dir.Path()) + L"\\\u65E5\u672C-\u0436-\u03BB-\U0001F600-e\u0301-" + std::to_wstring(i) + L".dat");
+        ASSERT_TRUE(std::ofstream(std::filesystem::path(files.back())));
+    }
+    Texts before = ListsIn(TemporaryFolder());
+    EXPECT_EQ(RunOffset(MakeMenu(files), 0), S_OK);
+    HWND batch = programWindow("Multi Hard Link");
+    ASSERT_NE(batch, nullptr);
+    Texts items = automation::ItemsOf(automation::ChildAt(automation::ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20));
+    EXPECT_TRUE(items == files) << items.size() << " items";
+    EXPECT_EQ(ListsIn(TemporaryFolder()), before);  // the program deleted the list once read
+    DWORD pid = 0;
+    GetWindowThreadProcessId(batch, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
 }
