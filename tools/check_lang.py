@@ -88,6 +88,7 @@ REQUIRED_MESSAGES = [
     "Hard Link Created",
     "The replaced file could not be deleted. It was kept as:",
     "The existing file could not be put back. It is kept under the first name below instead of the second:",
+    "These files were left out: the system's code page cannot carry their names:",
     "May be you are trying to create Hard Link on non NTFS volume (1)",
     "The system cannot find the file specified (2)",
     "The system cannot find the path specified (3)",

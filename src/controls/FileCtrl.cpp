@@ -274,8 +274,7 @@ void TDirectoryListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
     tk::DrawTransparent(dc, rect.left + indent, (rect.top + rect.bottom - sz.cy) / 2, pic);
     std::string text = Items()->Get(index);
     if (!preserveCase_ && !caseSensitive_) text = tk::LowerCase(text);
-    std::wstring wide = fs::Widen(text);
-    TextOutW(dc, rect.left + sz.cx + indent + 4, rect.top, wide.c_str(), static_cast<int>(wide.size()));
+    tk::WriteText(dc, rect.left + sz.cx + indent + 4, rect.top, text);
 }
 
 // ---- TFileListBox ----
@@ -445,8 +444,7 @@ void TFileListBox::DrawItem(int index, RECT rect, UINT state, HDC dc) {
         tk::DrawTransparent(dc, rect.left + 2, (rect.top + rect.bottom - sz.cy) / 2, pic);
         x = rect.left + sz.cx + 6;
     }
-    std::wstring wide = fs::Widen(Items()->Get(index));
-    TextOutW(dc, x, rect.top, wide.c_str(), static_cast<int>(wide.size()));
+    tk::WriteText(dc, x, rect.top, Items()->Get(index));
 }
 
 // ---- TFilterComboBox ----
@@ -531,10 +529,7 @@ std::string MinimizeName(const std::string& path, HFONT font, int maxWidth) {
     tk::WindowDc dc(nullptr);
     tk::SelectObj sel(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     auto fits = [&](const std::string& s) {
-        SIZE sz{};
-        std::wstring wide = fs::Widen(s);
-        GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &sz);
-        return sz.cx <= maxWidth;
+        return tk::TextExtent(dc.get(), s).cx <= maxWidth;
     };
     if (fits(path)) return path;
     // Drop whole folders after the drive part, leftmost first; then letters.

@@ -269,7 +269,10 @@ bool List(const std::string& folder, const std::string& mask, std::vector<Entry>
     if (pattern.back() != L'\\') pattern += L'\\';
     pattern += Widen(mask);
     WIN32_FIND_DATAW fd;
+    // Without short names where the system knows how (Windows 7 and later).
     HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        find = FindFirstFileW(pattern.c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     std::string name;
     do {

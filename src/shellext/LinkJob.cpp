@@ -1,5 +1,7 @@
 #include "shellext/LinkJob.h"
 
+#include "fs/FileSystem.h"
+
 namespace tessivar {
 
 std::wstring NumberedName(const std::wstring& Name, int Number, bool Folder) {
@@ -18,13 +20,8 @@ namespace {
 // Past this many numbered names something else is wrong; report the error.
 constexpr int MaxNumber = 100000;
 
-// Paths near the old length limit go to the system with the prefix that
-// lifts it; deep clones reach it easily.
-std::wstring SystemPath(const std::wstring& path) {
-    if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
-    if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
+// Deep clones reach the old length limit easily; names may end in a dot.
+std::wstring SystemPath(const std::wstring& path) { return fs::ExtendedPath(std::wstring_view(path)); }
 
 std::wstring NameOf(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/:");

@@ -1,5 +1,7 @@
 #include "shellext/Server.h"
 
+#include "fs/FileSystem.h"
+
 namespace tessivar {
 
 namespace {
@@ -34,10 +36,9 @@ std::wstring ModulePath() {
 std::wstring ModuleFolder() { return FolderOf(ModulePath()); }
 
 std::string ModuleFolderA() {
-    char buf[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(g_module, buf, sizeof buf);
-    std::string path(buf, n < sizeof buf ? n : 0);
-    return path.substr(0, path.find_last_of("\\/:") + 1);
+    // A folder the process code page cannot carry reads no language file.
+    std::string folder;
+    return fs::NarrowExact(ModuleFolder(), folder) ? folder : std::string();
 }
 
 }  // namespace tessivar

@@ -1525,9 +1525,35 @@ void Application::PreTranslate(MSG& msg, bool& handled) {
     }
 }
 
+namespace {
+// The system hands an 8-bit window a typed character in one or two bytes of
+// the keyboard's code page, so a character beyond it never reaches the edit
+// fields, which hold UTF-8. Such a character goes in as the text it is.
+bool TypedIntoEdit(const MSG& msg) {
+    static wchar_t high = 0;
+    if ((msg.message != WM_CHAR && msg.message != WM_IME_CHAR) || msg.wParam < 0x80 || IsWindowUnicode(msg.hwnd))
+        return false;
+    char cls[8] = {};
+    if (!GetClassNameA(msg.hwnd, cls, sizeof cls) || lstrcmpiA(cls, "Edit") != 0) return false;
+    const auto c = static_cast<wchar_t>(msg.wParam);
+    if (IS_HIGH_SURROGATE(c)) {
+        high = c;
+        return true;
+    }
+    std::wstring typed = IS_LOW_SURROGATE(c) && high ? std::wstring{high, c} : std::wstring(1, c);
+    high = 0;
+    if (GetWindowLongPtrA(msg.hwnd, GWL_STYLE) & ES_READONLY) {
+        MessageBeep(0);
+        return true;
+    }
+    SendMessageA(msg.hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fs::Narrow(typed).c_str()));
+    return true;
+}
+}  // namespace
+
 bool Application::HandleMessage() {
     MSG msg;
-    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0 || r == -1) {
         terminated_ = true;
         return false;
@@ -1541,7 +1567,7 @@ bool Application::HandleMessage() {
     }
     if (!handled) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (!TypedIntoEdit(msg)) DispatchMessageW(&msg);
     }
     return !terminated_;
 }
