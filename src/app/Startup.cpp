@@ -54,20 +54,6 @@ std::vector<std::basic_string<C>> Split(std::basic_string_view<C> commandLine) {
     }
 }
 
-// The user's temporary folder, ending in a backslash; empty when unknown.
-std::wstring TemporaryFolder() {
-    std::wstring buf(MAX_PATH + 1, L'\0');
-    DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
-    if (n > buf.size()) {
-        buf.resize(n);
-        n = GetTempPathW(n, buf.data());
-    }
-    if (n == 0 || n >= buf.size()) return std::wstring();
-    std::wstring folder = fs::PlainPath(fs::ExtendedPath(std::wstring_view(buf.data(), n)));
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
 // A list the Explorer extension wrote: its name pattern, directly in the
 // user's temporary folder. Any other list is the user's own and stays.
 bool IsExtensionsList(const std::wstring& path) {
@@ -80,7 +66,7 @@ bool IsExtensionsList(const std::wstring& path) {
         name.substr(prefix.size() + digits) != suffix ||
         !std::all_of(name.begin() + prefix.size(), name.end() - suffix.size(), [](wchar_t c) { return std::iswxdigit(c); }))
         return false;
-    std::wstring temporary = TemporaryFolder();
+    std::wstring temporary = fs::TemporaryFolder();
     return !temporary.empty() && lstrcmpiW(full.substr(0, cut).c_str(), temporary.c_str()) == 0;
 }
 

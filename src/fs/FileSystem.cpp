@@ -260,6 +260,14 @@ std::string ModuleFileName(HMODULE module) {
     }
 }
 
+std::wstring TemporaryFolder() {
+    std::wstring folder = Grown([](wchar_t* buf, DWORD size) { return GetTempPathW(size, buf); });
+    if (folder.empty()) return folder;
+    folder = PlainPath(ExtendedPath(std::wstring_view(folder)));
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out) {
     std::wstring pattern = ExtendedPath(folder);
     if (pattern.empty()) {

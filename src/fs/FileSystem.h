@@ -54,6 +54,8 @@ bool VolumeInformation(const std::string& root, std::string* label, DWORD* seria
 std::string LongName(const std::string& path);
 // The program's own file.
 std::string ModuleFileName(HMODULE module);
+// The user's temporary folder, ending in a backslash; empty when unknown.
+std::wstring TemporaryFolder();
 
 struct Entry {
     std::string name;

@@ -102,21 +102,10 @@ struct TFile {
     }
 };
 
-std::wstring TemporaryFolder() {
-    std::wstring buf(MAX_PATH + 1, L'\0');
-    DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
-    if (n > buf.size()) {
-        buf.resize(n);
-        n = GetTempPathW(n, buf.data());
-    }
-    buf.resize(n < buf.size() ? n : 0);
-    return buf;
-}
-
 // A new list file in the user's temporary folder, named as the program
 // expects the extension's own; its path, or empty with the system's error.
 std::wstring WriteList(const std::string& content) {
-    std::wstring folder = TemporaryFolder();
+    std::wstring folder = fs::TemporaryFolder();
     if (folder.empty()) return folder;
     DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ GetCurrentThreadId();
     for (DWORD attempt = 0; attempt < 1000; ++attempt) {
