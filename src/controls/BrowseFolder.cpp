@@ -109,7 +109,7 @@ bool TBrowseFolderDlg::Execute() {
     }
     if (!item) return false;
     if (BrowseKind == bfFolders) {
-        const std::wstring path = tk::ItemPath(static_cast<LPCITEMIDLIST>(item.get()));
+        const std::wstring path = fs::ItemPath(static_cast<LPCITEMIDLIST>(item.get()));
         if (path.empty()) {
             // Reporting a failure with the text for success helps no one.
             DWORD code = GetLastError();
@@ -182,7 +182,7 @@ void TBrowseFolderDlg::SelChanged(HWND wnd, LPCITEMIDLIST item) {
     if (BrowseKind == bfComputers) {
         selection_ = DisplayName();
     } else {
-        const bool exact = fs::NarrowExact(item ? tk::ItemPath(item) : std::wstring(), selection_);
+        const bool exact = fs::NarrowExact(item ? fs::ItemPath(item) : std::wstring(), selection_);
         // A name without an exact form here is refused, named, once chosen.
         const bool folder = !selection_.empty() && (!exact || IsExistingFolder(selection_));
         SendMessageA(wnd, BFFM_ENABLEOK, 0, folder);

@@ -762,7 +762,7 @@ void TApCustomOpenDialog::ExtensionFilter(HWND list, const std::string& folderPa
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) continue;
         // An item the shell cannot name, or not exactly, is left alone.
         std::string name;
-        if (!fs::NarrowExact(tk::ItemPath(reinterpret_cast<LPCITEMIDLIST>(item.lParam)), name)) continue;
+        if (!fs::NarrowExact(fs::ItemPath(reinterpret_cast<LPCITEMIDLIST>(item.lParam)), name)) continue;
         name = tk::ExtractFileName(name);
         if (name.empty()) continue;
         const std::string full = folder + "\\" + name;

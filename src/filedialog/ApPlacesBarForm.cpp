@@ -13,7 +13,7 @@ namespace {
 constexpr int kLookIn = 1137;  // cmb2, the dialog's folder combo box
 
 std::wstring FileSystemPath(LPCITEMIDLIST pidl) {
-    std::wstring s = tk::ItemPath(pidl);
+    std::wstring s = fs::ItemPath(pidl);
     if (s.size() > 3 && s.back() == L'\\') s.pop_back();
     return s;
 }
@@ -256,7 +256,7 @@ void TApPlacesBarFrm::NavigateToSpecialFolder(int csidl) {
     LPITEMIDLIST pidl = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(Dialog->DialogHandle(), csidl, &pidl))) return;
     tk::CoTaskMem owned(pidl);
-    if (const std::wstring path = tk::ItemPath(pidl); !path.empty()) Dialog->NavigateTo(tk::CarriedName(path));
+    if (const std::wstring path = fs::ItemPath(pidl); !path.empty()) Dialog->NavigateTo(tk::CarriedName(path));
 }
 
 void TApPlacesBarFrm::PlaceButtonClick(TApPlaceButton* button) {

@@ -268,6 +268,26 @@ std::wstring TemporaryFolder() {
     return folder;
 }
 
+std::wstring ItemPath(const ITEMIDLIST* item) {
+    using PathEx = BOOL(WINAPI*)(const ITEMIDLIST*, PWSTR, DWORD, int);
+    using Path = BOOL(WINAPI*)(const ITEMIDLIST*, PWSTR);
+    HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    // Vista and later fill a buffer of any size; before, no path is longer
+    // than MAX_PATH.
+    const auto ex = reinterpret_cast<PathEx>(GetProcAddress(shell, "SHGetPathFromIDListEx"));
+    const auto plain = reinterpret_cast<Path>(GetProcAddress(shell, "SHGetPathFromIDListW"));
+    std::wstring path;
+    for (DWORD size : {DWORD{MAX_PATH}, DWORD{32768}}) {
+        path.assign(size, L'\0');
+        if (ex ? ex(item, path.data(), size, 0) : plain && plain(item, path.data())) {
+            path.resize(wcslen(path.c_str()));
+            return PlainPath(path);
+        }
+        if (!ex) break;
+    }
+    return std::wstring();
+}
+
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out) {
     std::wstring pattern = ExtendedPath(folder);
     if (pattern.empty()) {

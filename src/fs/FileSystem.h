@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shtypes.h>
 
 #include <string>
 #include <string_view>
@@ -56,6 +57,9 @@ std::string LongName(const std::string& path);
 std::string ModuleFileName(HMODULE module);
 // The user's temporary folder, ending in a backslash; empty when unknown.
 std::wstring TemporaryFolder();
+// The file-system path of a shell item, however long; empty when it has none.
+// The caller holds an item, so shell32 is loaded.
+std::wstring ItemPath(const ITEMIDLIST* item);
 
 struct Entry {
     std::string name;

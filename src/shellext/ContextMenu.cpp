@@ -15,18 +15,6 @@
 namespace tessivar {
 
 namespace {
-// The file-system path of a shell item, however long.
-std::wstring ItemPath(PCIDLIST_ABSOLUTE item) {
-    using PathEx = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, int);
-    static const auto pathEx =
-        reinterpret_cast<PathEx>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHGetPathFromIDListEx"));
-    std::wstring path(pathEx ? 32768 : MAX_PATH, L'\0');
-    if (!(pathEx ? pathEx(item, path.data(), static_cast<DWORD>(path.size()), 0) : SHGetPathFromIDListW(item, path.data())))
-        return std::wstring();
-    path.resize(wcslen(path.c_str()));
-    return path;
-}
-
 enum { cmLinks, cmClone, cmQuenmoor };
 
 struct TCommandInfo {
@@ -179,7 +167,7 @@ STDMETHODIMP TTessivarMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject
 }
 
 std::vector<int> TTessivarMenu::DropCommands(PCIDLIST_ABSOLUTE folder) {
-    std::wstring path = ItemPath(folder);
+    std::wstring path = fs::ItemPath(folder);
     if (path.empty()) return {};
     DWORD attributes = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(path)).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};

@@ -733,22 +733,6 @@ std::vector<std::string> DroppedFiles(HDROP drop) {
     return names;
 }
 
-std::wstring ItemPath(LPCITEMIDLIST item) {
-    using PathEx = BOOL(WINAPI*)(LPCITEMIDLIST, PWSTR, DWORD, int);
-    // Vista and later fill a buffer of any size; before, no path is longer
-    // than MAX_PATH. A path that is long needs the second try.
-    const auto ex = reinterpret_cast<PathEx>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHGetPathFromIDListEx"));
-    std::wstring path;
-    for (DWORD size : {DWORD{MAX_PATH}, DWORD{32768}}) {
-        path.assign(size, L'\0');
-        if (ex ? ex(item, path.data(), size, 0) : SHGetPathFromIDListW(item, path.data())) {
-            path.resize(wcslen(path.c_str()));
-            return fs::PlainPath(path);
-        }
-        if (!ex) break;
-    }
-    return std::wstring();
-}
 
 POINT Control::FromScreen(POINT pt) {
     Control* host = Windowless() ? parent_ : this;

@@ -475,8 +475,6 @@ std::string WindowText(HWND wnd);
 std::string CarriedName(std::wstring_view name);
 // The names in a shell drop, full paths in drop order, each whole and exact.
 std::vector<std::string> DroppedFiles(HDROP drop);
-// The file-system path of a shell item, however long; empty when it has none.
-std::wstring ItemPath(LPCITEMIDLIST item);
 
 // Destroys a component once the message being handled now is done: for one
 // whose methods may still be running further up the stack. It leaves its
