@@ -12,16 +12,18 @@ using tk::Make;
 
 namespace {
 
-// Two names of one file: the same volume and the same file index.
-bool SameFile(const std::string& a, const std::string& b) {
-    auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-        tk::FileHandle f(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS));
-        return f && GetFileInformationByHandle(f.get(), &info);
-    };
-    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-    return identity(a, ia) && identity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+// What the system says of one name, as the check of two names reads it:
+// never through a link to elsewhere.
+TFileIdentity IdentityOf(const std::string& path) {
+    tk::FileHandle f(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!f || !GetFileInformationByHandle(f.get(), &info)) return {};
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    GetVolumeInformationByHandleW(f.get(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
+    return {true, info.dwFileAttributes, info.dwVolumeSerialNumber,
+            (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+            lstrcmpiW(fileSystem, L"NTFS") == 0 || lstrcmpiW(fileSystem, L"ReFS") == 0};
 }
 
 // Longest name of a file that NTFS, FAT and exFAT take, in UTF-16 units.
@@ -57,6 +59,15 @@ DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside)
 constexpr DWORD kProgressEveryMs = 100;
 
 }  // namespace
+
+bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
+    // A symbolic link or junction is a name of its own, whatever it leads to;
+    // an index of 0, or one the file system makes up, says nothing.
+    auto known = [](const TFileIdentity& i) {
+        return i.Known && !(i.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && i.StableIndex && i.Index != 0;
+    };
+    return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
+}
 
 const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
     static const tk::ClassInfo info{"TMultiHardLinkForm", &tk::Form::StaticClass(), {}, {}};
@@ -224,12 +235,13 @@ void TMultiHardLinkForm::GoButtonClick() {
         // much as the link itself.
         if (DWORD attrs = replace ? fs::Attributes(target) : INVALID_FILE_ATTRIBUTES;
             attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-            // A read-only file could be renamed but not deleted: it stays,
-            // as a deletion of it would fail.
-            DWORD code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0;
-            if (!code && SameFile(target, entry)) {
+            DWORD code = 0;
+            if (NamesOfOneFile(IdentityOf(target), IdentityOf(entry))) {
                 linked = true;  // already a name of this file: nothing to replace
-            } else if (code || (code = SetAside(target, onDisk, aside))) {
+            } else if ((code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0) ||
+                       (code = SetAside(target, onDisk, aside))) {
+                // A read-only file could be renamed but not deleted: it
+                // stays, as a deletion of it would fail.
                 stop = !goOn(static_cast<int>(code));
                 kept.push_back(entry);
                 continue;

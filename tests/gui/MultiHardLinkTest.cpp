@@ -124,6 +124,13 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
     EXPECT_TRUE(boxes.Boxes.empty());
     EXPECT_EQ(ReadFile(own), "only copy");
 
+    // Read-only, and already the entry itself: linked, not refused.
+    SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_READONLY);
+    Go({own}, in.Path(), true);
+    EXPECT_TRUE(List().empty());
+    EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Last().Text;
+    SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     // A read-only file in the way stays, as its deletion would have failed.
     std::string guarded = WriteFile(out / "own.txt", "guarded");
     SetFileAttributesA(guarded.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -1,6 +1,7 @@
 // The one door to the disk: the paths it hands the system, the names it
 // refuses to bend, and long paths on the real file system.
 #include "app/LinkLib.h"
+#include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
 #include "support/Files.h"
 
@@ -129,4 +130,36 @@ TEST(FileSystem, LongPathsAndTrailingDotsOnTheDisk) {
         EXPECT_TRUE(fs::Delete(link + ".moved"));
         EXPECT_EQ(IdentityOf(fs::ExtendedPath(source)).links, 1u);
     }
+}
+
+// Whether two names count as one file when the batch window replaces: only
+// where both identities are real ones.
+TEST(FileSystem, TwoNamesAreOneFileOnlyByARealIdentity) {
+    const TFileIdentity file{true, FILE_ATTRIBUTE_ARCHIVE, 7, 42, true};
+    auto with = [&](auto change) {
+        TFileIdentity i = file;
+        change(i);
+        return i;
+    };
+    const struct {
+        const char* what;
+        TFileIdentity other;
+        bool one;
+    } rows[] = {
+        {"the same volume and index", file, true},
+        {"another index", with([](TFileIdentity& i) { i.Index = 43; }), false},
+        {"another volume", with([](TFileIdentity& i) { i.Volume = 8; }), false},
+        {"a symbolic link to it", with([](TFileIdentity& i) { i.Attributes |= FILE_ATTRIBUTE_REPARSE_POINT; }), false},
+        {"unreadable", TFileIdentity{}, false},
+        {"index 0", with([](TFileIdentity& i) { i.Index = 0; }), false},
+        {"indices that do not last", with([](TFileIdentity& i) { i.StableIndex = false; }), false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(NamesOfOneFile(row.other, file), row.one) << row.what;
+        EXPECT_EQ(NamesOfOneFile(file, row.other), row.one) << row.what;
+    }
+    TFileIdentity zero = with([](TFileIdentity& i) { i.Index = 0; });
+    EXPECT_FALSE(NamesOfOneFile(zero, zero));
+    TFileIdentity fat = with([](TFileIdentity& i) { i.StableIndex = false; });
+    EXPECT_FALSE(NamesOfOneFile(fat, fat));
 }
