@@ -12,18 +12,32 @@ using tk::Make;
 
 namespace {
 
-// What the system says of one name, as the check of two names reads it:
-// never through a link to elsewhere.
+tk::FileHandle OpenName(const std::string& path) {
+    // Never through a link to elsewhere.
+    return tk::FileHandle(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+}
+
+// What the system says of one name, as the check of two names reads it.
 TFileIdentity IdentityOf(const std::string& path) {
-    tk::FileHandle f(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    tk::FileHandle f = OpenName(path);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!f || !GetFileInformationByHandle(f.get(), &info)) return {};
-    wchar_t fileSystem[MAX_PATH + 1] = {};
-    GetVolumeInformationByHandleW(f.get(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
     return {true, info.dwFileAttributes, info.dwVolumeSerialNumber,
-            (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-            lstrcmpiW(fileSystem, L"NTFS") == 0 || lstrcmpiW(fileSystem, L"ReFS") == 0};
+            (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, false};
+}
+
+// Whether the two names are one file. The volume's file system, which
+// costs the most to ask, is asked only when the numbers agree.
+bool SameFile(const std::string& a, const std::string& b) {
+    TFileIdentity ia = IdentityOf(a), ib = IdentityOf(b);
+    if (ia.Known && ib.Known && ia.Volume == ib.Volume && ia.Index == ib.Index) {
+        tk::FileHandle f = OpenName(a);
+        wchar_t fileSystem[MAX_PATH + 1] = {};
+        GetVolumeInformationByHandleW(f.get(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
+        ia.StableIndex = ib.StableIndex = lstrcmpiW(fileSystem, L"NTFS") == 0 || lstrcmpiW(fileSystem, L"ReFS") == 0;
+    }
+    return NamesOfOneFile(ia, ib);
 }
 
 // Longest name of a file that NTFS, FAT and exFAT take, in UTF-16 units.
@@ -230,13 +244,13 @@ void TMultiHardLinkForm::GoButtonClick() {
         const std::string& entry = entries[next++];
         std::string target = folder + "\\" + tk::ExtractFileName(entry);
         std::string aside, onDisk;
-        bool linked = false;
+        bool linked = false, refused = false;
         // Only a replacing run asks about the target: each query costs as
         // much as the link itself.
         if (DWORD attrs = replace ? fs::Attributes(target) : INVALID_FILE_ATTRIBUTES;
             attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
             DWORD code = 0;
-            if (NamesOfOneFile(IdentityOf(target), IdentityOf(entry))) {
+            if (SameFile(target, entry)) {
                 linked = true;  // already a name of this file: nothing to replace
             } else if ((code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0) ||
                        (code = SetAside(target, onDisk, aside))) {
@@ -244,10 +258,10 @@ void TMultiHardLinkForm::GoButtonClick() {
                 // stays, as a deletion of it would fail.
                 stop = !goOn(static_cast<int>(code));
                 kept.push_back(entry);
-                continue;
+                refused = true;
             }
         }
-        if (!linked) {
+        if (!linked && !refused) {
             DWORD reserved = 0;
             linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
             int code = linked ? 0 : static_cast<int>(GetLastError());

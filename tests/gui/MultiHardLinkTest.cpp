@@ -145,3 +145,36 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
     EXPECT_TRUE(DirExists(in / "folder.txt"));
     EXPECT_EQ(List(), Texts{f});
 }
+
+// A run that only skips still repaints now and then, as any run does: it
+// is busy, not hung.
+TEST_F(Batch, AQuietRunOfSkipsStillRepaints) {
+    static int paints = 0;
+    HHOOK hook = SetWindowsHookExW(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (code == HC_ACTION && reinterpret_cast<MSG*>(lp)->message == WM_PAINT) ++paints;
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    std::string a = in.MakeFile("a.txt"), inTheWay = out.MakeFile("a.txt", "keep");
+    SetFileAttributesA(inTheWay.c_str(), FILE_ATTRIBUTE_READONLY);  // every entry is refused before its link
+    form->Show();
+    paints = 0;
+    // Long enough to pass the run's repaint interval many times over.
+    Texts entries(1000, a);
+    form->RemoveAllButtonClick();
+    form->AddFiles(entries);
+    form->DirectoryOutput->SetText(out.Path());
+    form->HLExists->SetChecked(true);
+    form->SupressErr->SetChecked(true);
+    InvalidateRect(form->Handle(), nullptr, TRUE);
+    form->GoButtonClick();
+    const int seen = paints;
+    UnhookWindowsHookEx(hook);
+    form->Hide();
+    SetFileAttributesA(inTheWay.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(List().size(), entries.size());
+    EXPECT_GT(seen, 0);
+}
