@@ -260,18 +260,18 @@ TEST_F(OpenDialogTest, ALongNameComesBackWholeAndAChoiceTooLongForTheBufferIsSho
     EXPECT_EQ(dialog.Files()->ToVector(), std::vector<std::string>{dir / wide});
 
     dialog.Options.Include(tk::ofAllowMultiSelect);
-    std::string spec;
+    std::string typed;
     std::vector<std::string> expected;
     for (int i = 0; i < 300; ++i) {
         std::string name = std::to_string(1000 + i) + std::string(220, 'n');
-        spec += "\"" + name + "\" ";
+        typed += "\"" + name + "\" ";
         expected.push_back(dir / name);
     }
     std::string shownAgain;
-    ASSERT_TRUE(Run({Type(dialog, spec), Press(dialog, IDOK), Opened(dialog),
+    ASSERT_TRUE(Run({Type(dialog, typed), Press(dialog, IDOK), Opened(dialog),
                      Check([&] { shownAgain = tk::WindowText(dialog.FileNameField()); })},
                     IDOK));
     // Whole lists are too long to print.
-    EXPECT_TRUE(shownAgain == spec) << shownAgain.size();
+    EXPECT_TRUE(shownAgain == typed) << shownAgain.size();
     EXPECT_TRUE(dialog.Files()->ToVector() == expected) << dialog.Files()->Count();
 }
