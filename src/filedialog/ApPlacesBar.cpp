@@ -65,6 +65,16 @@ void WriteInt(HKEY key, const char* name, int value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
+// The number of a subkey that saving wrote ("Place_12"); past every number
+// for any other subkey.
+long long PlaceIndex(const std::string& name) {
+    const std::string prefix = "Place_";
+    if (name.size() <= prefix.size() || !tk::SameText(name.substr(0, prefix.size()), prefix) ||
+        name.size() > prefix.size() + 9 || name.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
+        return std::numeric_limits<long long>::max();
+    return std::stoll(name.substr(prefix.size()));
+}
+
 std::vector<std::string> SubkeyNames(HKEY key) {
     std::vector<std::string> names;
     for (DWORD i = 0;; ++i) {
@@ -210,10 +220,11 @@ void TApPlaces::Assign(const TApPlaces& other) {
     for (int i = 0; i < other.Count(); ++i) AddPlace()->Assign(*other.Items(i));
 }
 
-TApPlace* TApPlaces::FindPlace(const std::string& name, TApSpecShellFolder folder) const {
+TApPlace* TApPlaces::FindPlace(const std::string& name, TApSpecShellFolder folder, const std::string& path) const {
     for (int i = 0; i < Count(); ++i) {
         TApPlace* p = Items(i);
-        if (folder == ftNone ? p->PlaceSpecPath == ftNone && p->PlaceName() == name : p->PlaceSpecPath == folder)
+        if (folder == ftNone ? p->PlaceSpecPath == ftNone && p->PlaceName() == name && tk::SameText(p->PlacePath(), path)
+                             : p->PlaceSpecPath == folder)
             return p;
     }
     return nullptr;
@@ -268,16 +279,8 @@ void TApPlacesBarOptions::LoadPlaces() {
     // order they were saved, or a bar of more than ten would be reshuffled
     // at every opening. Other subkeys follow in the registry's order.
     std::vector<std::string> names = SubkeyNames(key.get());
-    auto index = [](const std::string& name) -> long long {
-        const std::string prefix = "Place_";
-        if (name.size() <= prefix.size() || !tk::SameText(name.substr(0, prefix.size()), prefix) ||
-            name.size() > prefix.size() + 9 ||
-            name.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
-            return std::numeric_limits<long long>::max();
-        return std::stoll(name.substr(prefix.size()));
-    };
     std::stable_sort(names.begin(), names.end(),
-                     [&](const std::string& a, const std::string& b) { return index(a) < index(b); });
+                     [](const std::string& a, const std::string& b) { return PlaceIndex(a) < PlaceIndex(b); });
     for (const std::string& name : names) {
         tk::RegKey sub = OpenKey(HKEY_CURRENT_USER, base + name);
         if (!sub) continue;
@@ -285,10 +288,11 @@ void TApPlacesBarOptions::LoadPlaces() {
         // Values that are missing or of another type leave a place's defaults.
         const std::string caption = ReadString(k, "Name");
         const TApSpecShellFolder folder = ApSpecFolderOfCsidl(ReadInt(k, "SpecFolder", ApSpecFolderCsidl(ftNone)));
-        TApPlace* place = places_->FindPlace(caption, folder);
+        const std::string path = ReadString(k, "Path");
+        TApPlace* place = places_->FindPlace(caption, folder, path);
         if (!place) place = places_->AddPlace();
         place->SetPlaceName(caption);
-        place->SetPlacePath(ReadString(k, "Path"));
+        place->SetPlacePath(path);
         place->SetPlaceRegPath(ReadString(k, "RegPath"));
         place->SetPlaceIconDll(ReadString(k, "IconDll"));
         place->PlaceIcon = ReadInt(k, "Icon", 0);
@@ -307,8 +311,10 @@ void TApPlacesBarOptions::SavePlaces() {
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
         return;
-    // Whatever was stored goes, so a shorter list leaves nothing behind.
-    for (const std::string& name : SubkeyNames(key.get())) SHDeleteKeyA(key.get(), name.c_str());
+    // Every place stored goes, so a shorter list leaves nothing behind; other
+    // subkeys are not ours.
+    for (const std::string& name : SubkeyNames(key.get()))
+        if (PlaceIndex(name) != std::numeric_limits<long long>::max()) SHDeleteKeyA(key.get(), name.c_str());
     for (int i = 0; i < places_->Count(); ++i) {
         const TApPlace& p = *places_->Items(i);
         tk::RegKey sub;

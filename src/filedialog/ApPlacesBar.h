@@ -78,9 +78,9 @@ public:
     TApPlace* Items(int i) const { return static_cast<TApPlace*>(Item(i)); }
     TApPlace* AddPlace() { return static_cast<TApPlace*>(Add()); }
     void Assign(const TApPlaces& other);
-    // A path place by its shown caption (exact case), or a special-folder
-    // place by its folder; null when there is none.
-    TApPlace* FindPlace(const std::string& name, TApSpecShellFolder folder) const;
+    // A path place by its shown caption (exact case) and its path (any
+    // case), or a special-folder place by its folder; null when there is none.
+    TApPlace* FindPlace(const std::string& name, TApSpecShellFolder folder, const std::string& path) const;
     // Moves place a to index b; those in between shift up or down by one.
     void MovePlace(int a, int b);
 };

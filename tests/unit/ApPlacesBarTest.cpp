@@ -121,14 +121,21 @@ TEST_F(StoredPlaces, SaveThenLoadRoundTripsMergesAndLeavesNoStaleSubkeys) {
 
     TApPlacesBarOptions loaded(nullptr);
     loaded.SetRegistryKey(kKey);
-    Add(*loaded.Places(), "Personal", "C:\\before");  // merged by its shown name
-    Add(*loaded.Places(), "My desk", "", ftDesktop);    // and by its special folder
+    Add(*loaded.Places(), "Personal", "D:\\elsewhere");  // the same caption, another place
+    Add(*loaded.Places(), "Personal", "C:\\TOOLS");      // merged: its shown name and its folder
+    Add(*loaded.Places(), "My desk", "", ftDesktop);      // and by its special folder
     loaded.LoadPlaces();
-    ASSERT_EQ(Names(*loaded.Places()), "Personal,Desk");
-    const TApPlace& q = *loaded.Places()->Items(0);
+    ASSERT_EQ(Names(*loaded.Places()), "Personal,Personal,Desk");
+    EXPECT_EQ(loaded.Places()->Items(0)->PlacePath(), "D:\\elsewhere");
+    const TApPlace& q = *loaded.Places()->Items(1);
     EXPECT_EQ((std::vector<std::string>{q.PlaceName(), q.PlacePath(), q.PlaceRegPath(), q.PlaceDesc(), q.PlaceIconDll()}),
               (std::vector<std::string>{"Personal", "C:\\tools", "Personal", "hint", "shell32.dll"}));
     EXPECT_EQ((std::vector<int>{q.PlaceIcon, q.PlaceHotIcon, q.AutoCaption, q.PlaceSpecPath}), (std::vector<int>{3, 4, 1, ftNone}));
+
+    // Saving replaces the places it wrote and nothing else of the key.
+    RawSetString(HKEY_CURRENT_USER, kKey + "\\Settings", "Name", "not a place");
+    options.SavePlaces();
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, kKey + "\\Settings"));
 }
 
 TEST_F(StoredPlaces, MoreThanTenComeBackInTheirOrder) {
