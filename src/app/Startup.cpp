@@ -70,19 +70,6 @@ bool IsExtensionsList(const std::wstring& path) {
     return !temporary.empty() && lstrcmpiW(full.substr(0, cut).c_str(), temporary.c_str()) == 0;
 }
 
-// The whole file; false when it cannot be read.
-bool ReadWhole(const std::wstring& path, std::string& content) {
-    tk::UniqueHandle<HANDLE, tk::FileTraits> file(CreateFileW(fs::ExtendedPath(std::wstring_view(path)).c_str(),
-                                                              GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                                              nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (256 << 20)) return false;
-    content.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    return content.empty() || (ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
-                               read == content.size());
-}
-
 // Names that differ at most in case. A search also matches short names, and
 // one for "a." may find "a": those are settled by LongName.
 bool SameName(const std::string& a, const std::string& b) {
@@ -125,7 +112,7 @@ std::vector<std::wstring> CommandLineNames(const std::wstring& commandLine) {
         }
         std::wstring list = arg.substr(listSwitch.size());
         std::string content;
-        if (!ReadWhole(list, content)) continue;
+        if (!fs::ReadWhole(list, content, 256 << 20)) continue;
         for (std::wstring& name : ListedNames(content)) names.push_back(std::move(name));
         if (IsExtensionsList(list)) DeleteFileW(fs::ExtendedPath(std::wstring_view(list)).c_str());
     }

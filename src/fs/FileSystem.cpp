@@ -260,6 +260,23 @@ std::string ModuleFileName(HMODULE module) {
     }
 }
 
+bool ReadWhole(std::wstring_view path, std::string& bytes, size_t limit) {
+    HANDLE file = CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    DWORD read = 0;
+    bool ok = GetFileSizeEx(file, &size) && static_cast<ULONGLONG>(size.QuadPart) <= limit;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                               read == bytes.size());
+    }
+    if (!ok && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_READ_FAULT);
+    CloseHandle(file);
+    return ok;
+}
+
 std::wstring TemporaryFolder() {
     std::wstring folder = Grown([](wchar_t* buf, DWORD size) { return GetTempPathW(size, buf); });
     if (folder.empty()) return folder;

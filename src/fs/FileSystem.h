@@ -55,6 +55,9 @@ bool VolumeInformation(const std::string& root, std::string* label, DWORD* seria
 std::string LongName(const std::string& path);
 // The program's own file.
 std::string ModuleFileName(HMODULE module);
+// A whole file of at most limit bytes, read and closed at once; false (with
+// the system's error) when it cannot be read.
+bool ReadWhole(std::wstring_view path, std::string& bytes, size_t limit);
 // The user's temporary folder, ending in a backslash; empty when unknown.
 std::wstring TemporaryFolder();
 // The file-system path of a shell item, however long; empty when it has none.

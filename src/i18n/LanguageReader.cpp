@@ -33,23 +33,6 @@ std::wstring Fold(std::wstring_view s) {
     return out;
 }
 
-// The whole file, read and closed again at once.
-bool ReadWhole(const std::string& name, std::string& bytes) {
-    HANDLE file = fs::Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    DWORD read = 0;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= (64 << 20);
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                               read == bytes.size());
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 std::wstring Utf16(std::string_view bytes, bool bigEndian) {
     std::wstring out(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < out.size(); ++i) {
@@ -81,7 +64,7 @@ private:
 
 TLanguageText::TLanguageText(const std::string& fileName) {
     std::string bytes;
-    if (!ReadWhole(fileName, bytes)) return;
+    if (!fs::ReadWhole(fs::Widen(fileName), bytes, 64 << 20)) return;
     std::string_view b(bytes);
     if (b.substr(0, 3) == "\xEF\xBB\xBF") text_ = fs::Widen(b.substr(3), CP_UTF8);
     else if (b.substr(0, 2) == "\xFF\xFE") text_ = Utf16(b.substr(2), false);

@@ -112,11 +112,6 @@ protected:
     TempDir dir;
 };
 
-std::wstring TemporaryFolder() {
-    wchar_t buf[MAX_PATH + 1] = {};
-    return std::wstring(buf, GetTempPathW(MAX_PATH + 1, buf));
-}
-
 // The extension's list files in a folder.
 Texts ListsIn(const std::wstring& folder) {
     Texts names;
@@ -336,8 +331,8 @@ TEST(StartQuenmoor, HandsTheNamesAsTheyAreAndALongSelectionInAList) {
             continue;
         }
         // The extension's pattern, in the user's temporary folder.
-        EXPECT_EQ(list.substr(0, TemporaryFolder().size() + 9), TemporaryFolder() + L"Quenmoor-");
-        EXPECT_EQ(list.size(), TemporaryFolder().size() + 21);
+        EXPECT_EQ(list.substr(0, fs::TemporaryFolder().size() + 9), fs::TemporaryFolder() + L"Quenmoor-");
+        EXPECT_EQ(list.size(), fs::TemporaryFolder().size() + 21);
         EXPECT_EQ(list.substr(list.size() - 4), L".lst");
         EXPECT_TRUE(line == expected + L" \"/list:" + list + L"\"");
         std::ifstream in(std::filesystem::path(list), std::ios::binary);
@@ -379,13 +374,13 @@ TEST_F(Tessivar, RightClickStartsQuenmoorWithTheFileSelectedOrThousandsInTheBatc
         files.push_back(Wide(dir.Path()) + L"\\\u65E5\u672C-\u0436-\u03BB-\U0001F600-e\u0301-" + std::to_wstring(i) + L".dat");
         ASSERT_TRUE(std::ofstream(std::filesystem::path(files.back())));
     }
-    Texts before = ListsIn(TemporaryFolder());
+    Texts before = ListsIn(fs::TemporaryFolder());
     EXPECT_EQ(RunOffset(MakeMenu(files), 0), S_OK);
     HWND batch = programWindow("Multi Hard Link");
     ASSERT_NE(batch, nullptr);
     Texts items = automation::ItemsOf(automation::ChildAt(automation::ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20));
     EXPECT_TRUE(items == files) << items.size() << " items";
-    EXPECT_EQ(ListsIn(TemporaryFolder()), before);  // the program deleted the list once read
+    EXPECT_EQ(ListsIn(fs::TemporaryFolder()), before);  // the program deleted the list once read
     DWORD pid = 0;
     GetWindowThreadProcessId(batch, &pid);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
