@@ -70,7 +70,8 @@ void TEditButton::PaintFace(HDC dc) {
 }
 
 void TEditButton::MouseDown(tk::MouseButton b, tk::ShiftState shift, int x, int y) {
-    if (b == tk::MouseButton::Left && edit_->TabStop && edit_->CanFocus() && !edit_->Focused()) edit_->SetFocus();
+    if (b == tk::MouseButton::Left && edit_->TabStop && edit_->CanFocus() && !edit_->Focused())
+        edit_->FocusKeepingSelection();
     tk::SpeedButton::MouseDown(b, shift, x, y);
 }
 
@@ -271,10 +272,20 @@ void TCustomComboEdit::ExecuteButton() {
 
 void TCustomComboEdit::KeyDown(WORD& key, tk::ShiftState shift) {
     tk::Edit::KeyDown(key, shift);
+    if (key == VK_INSERT && shift == tk::ssShift) {
+        key = 0;
+        if (directInput_ && !readOnly_) PasteFirstLine();
+        return;
+    }
     if (key && ButtonWidth() > 0 && ShortCut(key, shift) == ClickKey) {
         key = 0;
         TriggerButton();
     }
+}
+
+void TCustomComboEdit::FocusKeepingSelection() {
+    FlagScope keeping(keepSelection_);
+    if (CanFocus()) SetFocus();
 }
 
 void TCustomComboEdit::PasteFirstLine() {
@@ -352,12 +363,12 @@ LRESULT TCustomComboEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        FlagScope pressing(mousePress_);
+        FlagScope pressing(keepSelection_);
         return tk::Edit::WndProc(msg, wp, lp);
     }
     case WM_SETFOCUS: {
         LRESULT r = tk::Edit::WndProc(msg, wp, lp);
-        if (AutoSelect && !mousePress_ && directInput_) SelectAll();
+        if (AutoSelect && !keepSelection_ && directInput_) SelectAll();
         MakeCaret();
         return r;
     }
@@ -457,6 +468,8 @@ void TDirectoryEdit::ExecuteButton() {
     FireBeforeDialog(name, action);
     if (!action) return;
     {
+        // The system gives the focus back as the dialog closes.
+        FlagScope keeping(keepSelection_);
         // Before the start folder is looked at: a drive without media must
         // not raise a system box either.
         tk::ErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -466,7 +479,7 @@ void TDirectoryEdit::ExecuteButton() {
         action = DialogKind == dkWin32 && NewStyleControls() ? ChooseFolder(name, dialogText_, HelpContext)
                                                               : SelectDirectory(name, DialogOptions, HelpContext);
     }
-    if (CanFocus()) SetFocus();
+    FocusKeepingSelection();
     FireAfterDialog(name, action);
     if (!action) return;
     if (HandleAllocated()) SendMessageA(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));

@@ -73,6 +73,9 @@ public:
     int MinimumHeight();
     // The button's action, unless the field is read-only.
     void TriggerButton();
+    // Focus from the button or back from its dialog: what the user selected
+    // stays selected, since the choice replaces the selection.
+    void FocusKeepingSelection();
 
 protected:
     virtual void ExecuteButton();
@@ -89,6 +92,8 @@ protected:
     bool OEMConvert = false;
     // Set while a constructor applies settings: widths apply directly.
     bool creating_ = false;
+    // Set while focus arrives by a press or from the dialog: no AutoSelect.
+    bool keepSelection_ = false;
 
 private:
     void LayoutButton();
@@ -108,7 +113,6 @@ private:
     std::string editMask_;
     bool ctl3D_ = true;
     tk::BorderStyle borderStyle_ = tk::BorderStyle::Single;
-    bool mousePress_ = false;
     tk::BrushHandle brush_;
     COLORREF brushColor_ = CLR_INVALID;
 };

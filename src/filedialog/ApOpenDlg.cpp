@@ -1,5 +1,6 @@
 #include "filedialog/ApOpenDlg.h"
 
+#include "filedialog/ApPlacesBarForm.h"
 #include "fs/FileSystem.h"
 
 #include <commctrl.h>
@@ -415,8 +416,7 @@ void TApCustomOpenDialog::DoShow() {
         for (HWND child : DirectChildren(dialogWnd_)) MoveBy(child, shift, 0, SWP_NOREDRAW);
         SetWindowPos(dialogWnd_, nullptr, 0, 0, wr.right - wr.left + 90, wr.bottom - wr.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        // Without a bar in the program its strip stays empty.
-        if (ApPlacesBarHooks.Create) bar_ = ApPlacesBarHooks.Create(*this, dialogWnd_);
+        bar_ = ApCreatePlacesBar(*this, dialogWnd_);
     }
 
     toolbar_ = Toolbar();
@@ -1121,8 +1121,8 @@ void TApCustomOpenDialog::Teardown() {
                      s.bounds.bottom - s.bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     savedCustomBar_.reset();
-    if (placesBar_->Visible && !placesBar_->Native && !placesBar_->RegistryKey().empty() && ApPlacesBarHooks.SavePlaces)
-        ApPlacesBarHooks.SavePlaces(*placesBar_);
+    if (placesBar_->Visible && !placesBar_->Native && !placesBar_->RegistryKey().empty())
+        placesBar_->SavePlaces();
     DestroyPlacesBar();
     for (Kind kind : {kFileList, kShellView, kHookDialog, kDialog}) UnsubclassWindow(kind);
     if (tk::App) tk::App->CancelHint();

@@ -12,6 +12,8 @@
 #include <map>
 #include <optional>
 
+class TApCustomOpenDialog;
+
 enum TApDlgSelectionType { stStandard, stCustom };
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TApOpenDlgControl {
@@ -167,7 +169,7 @@ struct TApPlacement {
 };
 RECT ApPlaceDialog(RECT dialog, const TApPlacement& p);
 
-class TApCustomOpenDialog : public tk::OpenDialog {
+class TApCustomOpenDialog : public tk::OpenDialog, public TApPlacesBarHost {
     // Made before OnIncludeFile, which stands for its event.
     std::unique_ptr<TApFileFilter> extFilter_;
 
@@ -190,7 +192,7 @@ public:
     TApOpenDlgControls VisibleControls() const { return visibleControls_; }
     void SetVisibleControls(TApOpenDlgControls v);
     TApListViewStyles* ListViewStyles() const { return listViewStyles_.get(); }
-    TApPlacesBarOptions* PlacesBar() const { return placesBar_.get(); }
+    TApPlacesBarOptions* PlacesBar() const override { return placesBar_.get(); }
     TApFileFilter* ExtFilter() const { return extFilter_.get(); }
     TApToolBarOptions* ToolBar() const { return toolBar_.get(); }
 
@@ -215,16 +217,13 @@ public:
     TApShareViolationEvent OnShareViolation;
 
     // For the places bar.
-    HWND DialogHandle() const { return dialogWnd_; }
-    // Opens a folder in the dialog; anything but an existing folder is
-    // ignored.
-    void NavigateTo(const std::string& path);
-    std::string CurrentFolderPath();
-    // Kept by the dialog until the next query.
-    LPCITEMIDLIST CurrentFolderPidl();
-    void SetFileNameText(const std::string& text);
+    HWND DialogHandle() const override { return dialogWnd_; }
+    void NavigateTo(const std::string& path) override;
+    std::string CurrentFolderPath() override;
+    LPCITEMIDLIST CurrentFolderPidl() override;
+    void SetFileNameText(const std::string& text) override;
     // Asked of the shell when first needed: loading shell32 is no part of start-up.
-    IShellFolder* DesktopFolder();
+    IShellFolder* DesktopFolder() override;
     bool UseOwnPlacesBar() const;
     // The file-name field: edt1, or the newer combo box cmb13 where the
     // dialog has no edt1.

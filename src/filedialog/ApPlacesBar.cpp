@@ -1,6 +1,5 @@
 #include "filedialog/ApPlacesBar.h"
 
-#include "filedialog/ApPlacesBarForm.h"
 #include "fs/FileSystem.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
@@ -10,9 +9,6 @@
 #include <algorithm>
 #include <limits>
 #include <iterator>
-
-// The dialog refers to this variable, which links the bar into the program.
-TApPlacesBarHooks ApPlacesBarHooks{ApCreatePlacesBar, [](TApPlacesBarOptions& options) { options.SavePlaces(); }};
 
 namespace {
 
@@ -252,7 +248,7 @@ const tk::ClassInfo& TApPlacesBarOptions::StaticClass() {
     return info;
 }
 
-TApPlacesBarOptions::TApPlacesBarOptions(TApCustomOpenDialog* dialog)
+TApPlacesBarOptions::TApPlacesBarOptions(TApPlacesBarHost* dialog)
     : dialog_(dialog), places_(std::make_unique<TApPlaces>()) {}
 
 void TApPlacesBarOptions::Assign(const TApPlacesBarOptions& other) {

@@ -12,7 +12,25 @@
 #include <string>
 #include <vector>
 
-class TApCustomOpenDialog;
+class TApPlacesBarOptions;
+
+// What the places bar needs of the dialog that shows it.
+class TApPlacesBarHost {
+public:
+    virtual HWND DialogHandle() const = 0;
+    virtual TApPlacesBarOptions* PlacesBar() const = 0;
+    // Opens a folder in the dialog; anything but an existing folder is
+    // ignored.
+    virtual void NavigateTo(const std::string& path) = 0;
+    virtual std::string CurrentFolderPath() = 0;
+    // Kept by the dialog until the next query.
+    virtual LPCITEMIDLIST CurrentFolderPidl() = 0;
+    virtual void SetFileNameText(const std::string& text) = 0;
+    virtual IShellFolder* DesktopFolder() = 0;
+
+protected:
+    ~TApPlacesBarHost() = default;
+};
 
 enum TApSpecShellFolder {
     ftNone, ftRecycleBin, ftCommonDesktopDir, ftCommonPrograms, ftCommonStartMenu, ftCommonStartup, ftControls,
@@ -90,12 +108,12 @@ enum class TApBarBorder { bsNone, bsSingle };
 // The dialog's PlacesBar property.
 class TApPlacesBarOptions : public tk::Persistent {
 public:
-    explicit TApPlacesBarOptions(TApCustomOpenDialog* dialog);
+    explicit TApPlacesBarOptions(TApPlacesBarHost* dialog);
     static const tk::ClassInfo& StaticClass();
     const tk::ClassInfo& Class() const override { return StaticClass(); }
     void Assign(const TApPlacesBarOptions& other);
 
-    TApCustomOpenDialog* Dialog() const { return dialog_; }
+    TApPlacesBarHost* Dialog() const { return dialog_; }
     std::string RegistryKey() const { return registryKey_; }
     void SetRegistryKey(const std::string& v) { registryKey_ = v; }
     TApPlaces* Places() const { return places_.get(); }
@@ -117,7 +135,7 @@ public:
     void SavePlaces();
 
 private:
-    TApCustomOpenDialog* dialog_;
+    TApPlacesBarHost* dialog_;
     std::string registryKey_;
     std::unique_ptr<TApPlaces> places_;
 };
@@ -133,11 +151,3 @@ public:
     virtual void FolderSync() = 0;
 };
 
-// What the places bar offers the dialog. Empty while no bar is linked into
-// the program: the dialog then leaves the bar's strip empty and saves nothing.
-struct TApPlacesBarHooks {
-    // Makes the bar a child of the dialog window, placed and shown.
-    std::unique_ptr<TApPlacesBarWindow> (*Create)(TApCustomOpenDialog& dialog, HWND dialogWnd) = nullptr;
-    void (*SavePlaces)(TApPlacesBarOptions& options) = nullptr;
-};
-extern TApPlacesBarHooks ApPlacesBarHooks;

@@ -1,7 +1,6 @@
 #include "filedialog/ApPlacesBarForm.h"
 
 #include "filedialog/ApAddPlaceForm.h"
-#include "filedialog/ApOpenDlg.h"
 #include "fs/FileSystem.h"
 #include "toolkit/Dialogs.h"
 
@@ -334,7 +333,7 @@ void TApPlacesBarFrm::FormDropFiles(const std::vector<std::string>& names) {
     RebuildButtons();
 }
 
-std::unique_ptr<TApPlacesBarWindow> ApCreatePlacesBar(TApCustomOpenDialog& dialog, HWND dialogWnd) {
+std::unique_ptr<TApPlacesBarWindow> ApCreatePlacesBar(TApPlacesBarHost& dialog, HWND dialogWnd) {
     std::unique_ptr<TApPlacesBarFrm> bar(new TApPlacesBarFrm(tk::App));
     bar->AfterConstruction();
     const HWND h = bar->Handle();

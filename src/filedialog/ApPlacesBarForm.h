@@ -6,7 +6,6 @@
 #include "toolkit/ComCtrls.h"
 #include "toolkit/Menus.h"
 
-class TApCustomOpenDialog;
 
 // A place's button: its icons come from a library file, and it paints
 // itself, caption and all.
@@ -47,7 +46,7 @@ public:
     tk::MenuItem* Changeplace1;
 
     // The dialog that shows the bar, and the places it shows.
-    TApCustomOpenDialog* Dialog = nullptr;
+    TApPlacesBarHost* Dialog = nullptr;
     TApPlaces* Places = nullptr;
 
     void FormCreate();
@@ -73,4 +72,4 @@ private:
 };
 
 // Makes the bar a child of the dialog window, placed and shown.
-std::unique_ptr<TApPlacesBarWindow> ApCreatePlacesBar(TApCustomOpenDialog& dialog, HWND dialogWnd);
+std::unique_ptr<TApPlacesBarWindow> ApCreatePlacesBar(TApPlacesBarHost& dialog, HWND dialogWnd);

@@ -109,7 +109,7 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
         if (c.removeSource) DeleteFileA(c.source.c_str());
         Go({c.source}, out.Path(), true);
         EXPECT_EQ(boxes.Texts(), c.code ? Texts{ErrorText(c.code)} : Texts{});
-        if (c.code) EXPECT_EQ(ReadFile(existing), "old bytes");
+        if (c.code) { EXPECT_EQ(ReadFile(existing), "old bytes"); }
         EXPECT_EQ(SharedLinks(c.source, existing), c.code ? 0u : 2u);
         EXPECT_EQ(List().size(), c.code ? 1u : 0u);
         WIN32_FIND_DATAA fd;
