@@ -161,9 +161,12 @@ void TApAddPlaceFrm::FillFromName(const std::string& name) {
 // Each grid's chosen icon becomes its leftmost column shown; an index past
 // the library's icons chooses the last one.
 void TApAddPlaceFrm::SelectIcons(int normal, int selected) {
+    int i = 0;
     for (auto [grid, col] : {std::pair{dg1, normal}, std::pair{dg2, selected}}) {
         grid->SetCol(col);
         grid->SetLeftCol(grid->Col());
+        storedIcons_[i] = col;
+        shownIcons_[i++] = grid->Col();
     }
 }
 
@@ -246,6 +249,7 @@ void TApAddPlaceFrm::Button1Click() {
         break;
     }
     p.SetPlaceIconDll(eIconLib->Text());
-    p.PlaceIcon = dg1->Col();
-    p.PlaceHotIcon = dg2->Col();
+    // Unless the user picked another icon, the stored one stays.
+    p.PlaceIcon = dg1->Col() != shownIcons_[0] ? dg1->Col() : storedIcons_[0];
+    p.PlaceHotIcon = dg2->Col() != shownIcons_[1] ? dg2->Col() : storedIcons_[1];
 }

@@ -61,4 +61,7 @@ private:
     void SetTargetType(TargetType type);
     void SelectIcons(int normal, int selected);
     std::string iconLibrary_;
+    // The place's icon numbers and the columns first shown for them: a library
+    // that cannot be read shows fewer icons than the place names.
+    int storedIcons_[2] = {}, shownIcons_[2] = {};
 };

@@ -242,4 +242,25 @@ TEST(AddPlaceWindow, FillsFromAPlaceKeepsItsIconsOnABadLibraryAndOkWritesEveryFi
               (Strings{"Docs", "h2", "", "", "shell32.dll"}));
     EXPECT_EQ((std::vector<int>{p->PlaceSpecPath, p->PlaceIcon, p->PlaceHotIcon, p->AutoCaption}),
               (std::vector<int>{ftPersonal, 11, 12, false}));
+
+    // A library that cannot be read shows nothing: its numbers stay unless
+    // the user picks another icon.
+    for (bool picks : {false, true}) {
+        p->SetPlaceIconDll(dir / "missing.dll");
+        p->PlaceIcon = 7;
+        p->PlaceHotIcon = 9;
+        TApAddPlaceFrm again(tk::App);
+        again.AfterConstruction();
+        again.Places = &places;
+        again.Place = p;
+        again.FillFromPlace(*p);
+        if (picks) {
+            again.eIconLib->SetText("shell32.dll");
+            again.btnShowIconsClick();
+            again.dg2->SetCol(12);
+        }
+        again.Button1->Click();
+        EXPECT_EQ(p->PlaceIconDll(), picks ? "shell32.dll" : dir / "missing.dll");
+        EXPECT_EQ((std::vector<int>{p->PlaceIcon, p->PlaceHotIcon}), (std::vector<int>{7, picks ? 12 : 9}));
+    }
 }
