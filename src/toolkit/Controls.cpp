@@ -612,7 +612,7 @@ bool Control::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
         if (ownClass_ && RouteMouseToGraphic(msg, wp, lp)) return true;
-        ShiftState shift = MouseShift(wp) | (IsDoubleClick(msg) ? ssDouble : 0);
+        ShiftState shift = MouseShift(wp) | (IsDoubleClick(msg) ? ShiftState{ssDouble} : 0u);
         MouseDown(ButtonOf(msg), shift, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return false;
     }
@@ -630,7 +630,8 @@ bool Control::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         }
         return false;
     case WM_CAPTURECHANGED:
-        mouseCapture_ = nullptr;
+        if (reinterpret_cast<HWND>(lp) != handle_)
+            if (GraphicControl* lost = std::exchange(mouseCapture_, nullptr)) lost->MouseCaptureLost();
         return false;
     case WM_SETCURSOR: {
         if (reinterpret_cast<HWND>(wp) != handle_ || LOWORD(lp) != HTCLIENT) return false;

@@ -256,6 +256,8 @@ protected:
     void CreateWnd() override {}
     virtual void MouseEnter() {}
     virtual void MouseLeave() {}
+    // Another window took the mouse between press and release.
+    virtual void MouseCaptureLost() {}
 
 private:
     friend class Control;

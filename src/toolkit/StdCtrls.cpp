@@ -274,6 +274,11 @@ void SpeedButton::MouseMove(ShiftState shift, int x, int y) {
     if (held_) SetPressed(x >= 0 && y >= 0 && x < Width() && y < Height());
 }
 
+void SpeedButton::MouseCaptureLost() {
+    held_ = false;
+    SetPressed(false);
+}
+
 void SpeedButton::MouseUp(MouseButton b, ShiftState shift, int x, int y) {
     if (b == MouseButton::Left) {
         held_ = false;

@@ -140,6 +140,7 @@ protected:
     void MouseUp(MouseButton b, ShiftState shift, int x, int y) override;
     void MouseEnter() override { if (Flat) Invalidate(); }
     void MouseLeave() override { if (Flat) Invalidate(); }
+    void MouseCaptureLost() override;
 
 private:
     void SetPressed(bool v);

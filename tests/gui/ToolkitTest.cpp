@@ -100,7 +100,7 @@ TEST(Keyboard, TabOrderAltWithALabelsLetterAndEnter) {
     EXPECT_TRUE(second->Focused());
     // Alt and a label's marked letter focus the control it names.
     first->SetFocus();
-    MSG alt{first->Handle(), WM_SYSKEYDOWN, 'N', 0};
+    MSG alt{first->Handle(), WM_SYSKEYDOWN, 'N', 0, 0, {}};
     EXPECT_FALSE(form.DialogKey(alt));
     alt.wParam = 'M';
     EXPECT_TRUE(form.DialogKey(alt));
@@ -271,6 +271,28 @@ TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
     EXPECT_TRUE(SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));
     EXPECT_EQ(tk::Control::ControlAtPos({swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1}), swatch);
+}
+
+TEST(Windowless, AButtonThatLosesTheMouseIsReleased) {
+    TestForm form;
+    auto* button = tk::Make<tk::SpeedButton>(&form, &form, "Speedy", {40, 30, 23, 22});
+    int clicks = 0;
+    button->OnClick = [&] { ++clicks; };
+    form.AfterConstruction();
+    form.Show();
+    HWND w = form.Handle(), thief = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 35));
+    EXPECT_TRUE(button->Pressed());
+    SetCapture(thief);  // as a menu or a drag of another window takes it
+    EXPECT_FALSE(button->Pressed());
+    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(46, 35));
+    EXPECT_FALSE(button->Pressed());
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 35));
+    EXPECT_EQ(clicks, 0);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 35));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 35));
+    EXPECT_EQ(clicks, 1);
+    DestroyWindow(thief);
 }
 
 TEST(Text, EveryCharacterIsMeasuredAsItIsShown) {
