@@ -117,6 +117,25 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
         EXPECT_FALSE(leftover) << fd.cFileName;
     }
 
+    // A name the aside would take is another file's: it stays as it is.
+    std::string taken = in.MakeFile("taken.txt", "new"), inWay = WriteFile(out / "taken.txt", "old");
+    std::string someone = WriteFile(out / "taken.txt.1.quenmoor-replaced", "someone's");
+    Go({taken}, out.Path(), true);
+    EXPECT_EQ(SharedLinks(taken, inWay), 2u);
+    EXPECT_EQ(ReadFile(someone), "someone's");
+    EXPECT_FALSE(FileExists(out / "taken.txt.2.quenmoor-replaced"));
+
+    // Cancel in the box of a failed replacing link: the file in the way is
+    // back, and the entry and every later one stay listed.
+    std::string distant = other.MakeFile("far2.txt", "far"), later = in.MakeFile("later.txt");
+    std::string farWay = WriteFile(out / "far2.txt", "old bytes");
+    boxes.Answers = {tk::mrCancel};
+    Go({distant, later}, out.Path(), true);
+    EXPECT_EQ(List(), (Texts{distant, later}));
+    EXPECT_EQ(ReadFile(farWay), "old bytes");
+    EXPECT_FALSE(FileExists(out / "later.txt"));
+    EXPECT_FALSE(FileExists(out / "far2.txt.1.quenmoor-replaced"));
+
     // The output folder is the input folder: every entry already is there.
     std::string own = in.MakeFile("own.txt", "only copy");
     Go({own}, in.Path(), true);
