@@ -1,7 +1,10 @@
 // A drop of 10,000 files onto a folder through tessivar.dll ("Create hard
 // links here") against bare CreateHardLinkW calls for the same files: once
 // without user interface, once with the progress dialog as Explorer invokes
-// it. Run by hand under Wine (see README.md).
+// it. And a right-click on 20,000 files (the menu object made, initialised
+// and asked for its items) against a bare look at each of them
+// (GetFileAttributesW), the least a menu that asked the disk per file would
+// cost. Run by hand under Wine (see README.md).
 #include "Clock.h"
 #include "support/DropData.h"
 
@@ -15,7 +18,9 @@
 namespace {
 
 constexpr int FileCount = 10000;
+constexpr int SelectionCount = 20000;
 constexpr int Rounds = 2;
+constexpr int MenuRounds = 9;
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgFn = HRESULT(STDAPICALLTYPE*)();
@@ -89,6 +94,42 @@ DropTimes Drop(GetClassObjectFn getClassObject, NoArgFn canUnloadNow, const CLSI
     return out;
 }
 
+// Explorer's part of a right-click on the files: the object made,
+// initialised with the selection and asked for its items.
+double RightClick(GetClassObjectFn getClassObject, const CLSID& id, const std::vector<std::wstring>& paths) {
+    auto* data = new testsupport::TDropData(paths);
+    HMENU popup = CreatePopupMenu();
+    double t0 = Now();
+    IClassFactory* factory = nullptr;
+    IShellExtInit* init = nullptr;
+    IContextMenu* menu = nullptr;
+    getClassObject(id, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    factory->Release();
+    init->Initialize(nullptr, data, nullptr);
+    init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    HRESULT items = menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
+    menu->Release();
+    init->Release();
+    double t = Now() - t0;
+    if (HRESULT_CODE(items) != 1) std::fprintf(stderr, "right-click menu holds %d items\n", static_cast<int>(HRESULT_CODE(items)));
+    DestroyMenu(popup);
+    data->Release();
+    return t;
+}
+
+double LookAtEach(const std::vector<std::wstring>& paths) {
+    double t0 = Now();
+    for (const std::wstring& p : paths)
+        if (GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES) std::fprintf(stderr, "gone: %ls\n", p.c_str());
+    return Now() - t0;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 }  // namespace
 
 int main() {
@@ -110,11 +151,19 @@ int main() {
     CreateDirectoryW(root.c_str(), nullptr);
     CreateDirectoryW(sources.c_str(), nullptr);
     std::vector<std::wstring> paths;
-    for (int i = 0; i < FileCount; ++i) {
+    for (int i = 0; i < SelectionCount; ++i) {
         paths.push_back(sources + L"\\" + Name(i));
         HANDLE h = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(h);
     }
+
+    std::vector<double> rightClick, look;
+    for (int round = 0; round < MenuRounds; ++round) {
+        rightClick.push_back(RightClick(getClassObject, id, paths));
+        look.push_back(LookAtEach(paths));
+    }
+    const std::vector<std::wstring> selection = std::move(paths);
+    paths.assign(selection.begin(), selection.begin() + FileCount);
 
     double bare = 1e9, menu = 1e9, silent = 1e9, shown = 1e9;
     for (int round = 0; round < Rounds; ++round) {
@@ -128,7 +177,8 @@ int main() {
         shown = std::min(shown, Drop(getClassObject, canUnloadNow, id, paths, dropTarget, 0).job);
         Empty(dropTarget);
     }
-    Empty(sources);
+    for (const std::wstring& p : selection) DeleteFileW(p.c_str());
+    RemoveDirectoryW(sources.c_str());
     RemoveDirectoryW(root.c_str());
 
     std::printf("%d files, best of %d rounds\n", FileCount, Rounds);
@@ -136,6 +186,10 @@ int main() {
     std::printf("menu (Initialize, QueryContextMenu) %4.3f s\n", menu);
     std::printf("drop, no user interface          %7.3f s   rate ratio %.2f (goal >= 0.9)\n", silent, bare / silent);
     std::printf("drop, progress dialog            %7.3f s   rate ratio %.2f\n", shown, bare / shown);
+    std::printf("%d files, median of %d rounds\n", SelectionCount, MenuRounds);
+    std::printf("GetFileAttributesW on each       %7.3f s\n", Median(look));
+    std::printf("right-click menu                 %7.3f s   ratio %.3f (goal <= 0.1)\n", Median(rightClick),
+                Median(rightClick) / Median(look));
     FreeLibrary(dll);
     CoUninitialize();
     return 0;
