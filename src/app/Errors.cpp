@@ -13,6 +13,7 @@ std::string ErrorText(int code) {
     case 3: return "The system cannot find the path specified (3)";
     case 4: return " The system cannot open the file (4)";
     case 5: return "Access is denied. File might be read-only (5)";
+    case 8: return "Not enough memory resources are available to process this command (8)";
     case 15: return "The system cannot find the drive specified (15)";
     case 17: return "The system cannot move the file to a different disk drive (17)";
     case 18: return "There are no more files (18)";

@@ -76,6 +76,13 @@ std::wstring ParentOf(const std::wstring& path) {
     return path.substr(0, cut == 2 && path[1] == L':' ? 3 : cut);
 }
 
+// "C:\", "\\server\share\": the layer ends a path in a backslash only
+// where no name follows its root.
+bool IsRoot(const std::wstring& path) {
+    std::wstring plain = fs::PlainPath(fs::ExtendedPath(std::wstring_view(path)));
+    return !plain.empty() && plain.back() == L'\\';
+}
+
 std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 // CreateProcessW takes at most 32,767 characters, the terminating zero
@@ -145,44 +152,50 @@ STDMETHODIMP TTessivarMenu::QueryInterface(REFIID riid, void** ppv) {
 
 STDMETHODIMP TTessivarMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY) {
     return Guarded([&]() -> HRESULT {
-        // Explorer may initialise an object more than once.
-        dropCommands_.clear();
-        itemCommands_.clear();
+        // Explorer may initialise an object more than once. Nothing here
+        // asks the disk: a right-click on thousands of files must not wait.
+        commands_.clear();
+        decided_ = false;
         sources_.clear();
         target_.clear();
-        withFolder_ = pidlFolder != nullptr;
+        folder_.clear();
+        names_.clear();
         if (!pdtobj) return E_INVALIDARG;
-        bool allThere = true;
-        for (std::wstring& name : DroppedNames(pdtobj)) {
-            DWORD a = GetFileAttributesW(name.c_str());
-            if (a == INVALID_FILE_ATTRIBUTES) allThere = false;
-            else sources_.push_back({std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) != 0});
-        }
-        if (std::any_of(sources_.begin(), sources_.end(), [](const TSource& s) { return !s.Folder; }))
-            itemCommands_.push_back(cmQuenmoor);
-        if (pidlFolder && allThere) dropCommands_ = DropCommands(pidlFolder);
-        commands_ = pidlFolder ? dropCommands_ : itemCommands_;
+        names_ = DroppedNames(pdtobj);
+        if (pidlFolder) folder_ = fs::ItemPath(pidlFolder);
+        withFolder_ = pidlFolder != nullptr;
         return S_OK;
     });
 }
 
-std::vector<int> TTessivarMenu::DropCommands(PCIDLIST_ABSOLUTE folder) {
-    std::wstring path = fs::ItemPath(folder);
-    if (path.empty()) return {};
-    DWORD attributes = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(path)).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    TVolume target = VolumeOf(path);
+std::vector<int> TTessivarMenu::ItemCommands() const {
+    // One file among them is enough; a selection is mostly files.
+    for (const std::wstring& name : names_) {
+        DWORD a = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(name)).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) return {cmQuenmoor};
+    }
+    return {};
+}
+
+std::vector<int> TTessivarMenu::DropCommands() {
+    DWORD attributes = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(folder_)).c_str());
+    if (folder_.empty() || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    TVolume target = VolumeOf(folder_);
     if (!target.Known || !target.HardLinks) return {};
     // Dropped files mostly share one folder: its volume is asked once.
     std::wstring lastParent;
     TVolume parentVolume;
     bool files = false, folders = false;
-    for (const TSource& s : sources_) {
+    std::vector<TSource> sources;
+    for (const std::wstring& name : names_) {
+        DWORD a = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(name)).c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) return {};
+        TSource source{name, (a & FILE_ATTRIBUTE_DIRECTORY) != 0};
         TVolume volume;
-        if (s.Folder) {
-            volume = VolumeOf(s.Path);
+        if (source.Folder) {
+            volume = VolumeOf(name);
         } else {
-            std::wstring parent = ParentOf(s.Path);
+            std::wstring parent = ParentOf(name);
             if (parent != lastParent) {
                 parentVolume = VolumeOf(parent);
                 lastParent = parent;
@@ -190,13 +203,23 @@ std::vector<int> TTessivarMenu::DropCommands(PCIDLIST_ABSOLUTE folder) {
             volume = parentVolume;
         }
         if (!volume.Known || volume.Serial != target.Serial) return {};
-        (s.Folder ? folders : files) = true;
+        // A whole drive is no folder to recreate: reading it alone could
+        // take hours.
+        if (!source.Folder) files = true;
+        else if (!IsRoot(name)) folders = true;
+        sources.push_back(std::move(source));
     }
-    target_ = path;
+    sources_ = std::move(sources);
+    target_ = folder_;
     std::vector<int> commands;
     if (files) commands.push_back(cmLinks);
     if (folders) commands.push_back(cmClone);
     return commands;
+}
+
+void TTessivarMenu::Decide(bool drop) {
+    commands_ = drop ? DropCommands() : ItemCommands();
+    decided_ = true;
 }
 
 STDMETHODIMP TTessivarMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
@@ -206,7 +229,7 @@ STDMETHODIMP TTessivarMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT i
         if (uFlags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, 0);
         // Some hosts hand a right-click the items' folder too; only an item
         // menu says it may rename or is on an item.
-        if (withFolder_ && (uFlags & (CMF_ITEMMENU | CMF_CANRENAME))) commands_ = itemCommands_;
+        Decide(withFolder_ && !(uFlags & (CMF_ITEMMENU | CMF_CANRENAME)));
         TTexts texts;
         UINT added = 0;
         for (size_t i = 0; i < commands_.size() && idCmdFirst + i <= idCmdLast; ++i) {
@@ -244,12 +267,13 @@ int TTessivarMenu::CommandAt(const CMINVOKECOMMANDINFO& info) const {
 STDMETHODIMP TTessivarMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     return Guarded([&]() -> HRESULT {
         if (!pici || pici->cbSize < sizeof(CMINVOKECOMMANDINFO)) return E_INVALIDARG;
+        if (!decided_) Decide(withFolder_);
         int index = CommandAt(*pici);
         if (index < 0) return E_INVALIDARG;
-        bool showUi = !(pici->fMask & CMIC_MASK_FLAG_NO_UI);
+        bool showUi = !(pici->fMask & CMIC_MASK_FLAG_NO_UI), wait = pici->fMask & CMIC_MASK_NOASYNC;
         switch (commands_[index]) {
-        case cmLinks: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Links, sources_, target_), showUi);
-        case cmClone: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Clone, sources_, target_), showUi);
+        case cmLinks: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Links, sources_, target_), showUi, wait);
+        case cmClone: return StartJob(std::make_unique<TLinkJob>(TDropCommand::Clone, sources_, target_), showUi, wait);
         default: return StartQuenmoor(pici->hwnd, showUi);
         }
     });
@@ -275,8 +299,10 @@ std::wstring QuenmoorCommandLine(const std::wstring& program, const std::vector<
 HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
     std::wstring program = ModuleFolder() + L"ombrel.exe", list;
     std::vector<std::wstring> files;
-    for (const TSource& s : sources_)
-        if (!s.Folder) files.push_back(s.Path);
+    for (const std::wstring& name : names_) {
+        DWORD a = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(name)).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(name);
+    }
     if (files.empty()) return E_INVALIDARG;
     // The program's folder lists start in the current folder: the first
     // file's, where the system can make it current.
@@ -287,7 +313,8 @@ HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
     PROCESS_INFORMATION process{};
     if (commandLine.empty() ||
         !CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.size() < MAX_PATH - 1 ? folder.c_str() : nullptr, &startup, &process)) {
+                        folder.size() < MAX_PATH - 1 && fs::ExtendedPath(std::wstring_view(folder)) == folder
+                            ? folder.c_str() : nullptr, &startup, &process)) {
         DWORD code = GetLastError();
         if (!list.empty()) DeleteFileW(fs::ExtendedPath(std::wstring_view(list)).c_str());
         if (showUi) MessageBoxW(owner, TTexts().Sentence(code).c_str(), L"Quenmoor", MB_OK | MB_ICONERROR);
@@ -300,6 +327,7 @@ HRESULT TTessivarMenu::StartQuenmoor(HWND owner, bool showUi) const {
 
 STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
     return Guarded([&]() -> HRESULT {
+        if (!decided_) Decide(withFolder_);
         if (uType == GCS_VALIDATEA || uType == GCS_VALIDATEW) return idCmd < commands_.size() ? S_OK : S_FALSE;
         if (idCmd >= commands_.size() || !pszName || cchMax == 0) return E_INVALIDARG;
         const TCommandInfo& command = Commands[commands_[idCmd]];

@@ -41,16 +41,23 @@ public:
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, CHAR* pszName, UINT cchMax) override;
 
 private:
-    std::vector<int> DropCommands(PCIDLIST_ABSOLUTE folder);
+    // Each asks the disk no more than its answer needs: Explorer's thread
+    // waits meanwhile.
+    std::vector<int> DropCommands();
+    std::vector<int> ItemCommands() const;
+    // A host may invoke a verb without asking for the menu first.
+    void Decide(bool drop);
     int CommandAt(const CMINVOKECOMMANDINFO& info) const;
     HRESULT StartQuenmoor(HWND owner, bool showUi) const;
 
-    // Indexes into the command table, in menu order: those of a drop onto
-    // target_, those of a right-click on the items, and those in force.
-    std::vector<int> dropCommands_, itemCommands_, commands_;
+    // Indexes into the command table, in menu order, of the menu in force.
+    std::vector<int> commands_;
+    bool decided_ = false;
     bool withFolder_ = false;
-    std::vector<TSource> sources_;
-    std::wstring target_;
+    std::vector<std::wstring> names_;  // as dropped or selected
+    std::wstring folder_;              // the drop's target folder, if any
+    std::vector<TSource> sources_;     // the names, once the drop checks found them fit
+    std::wstring target_;              // the folder, once the drop checks found it fit
 };
 
 class TTessivarFactory : private TServerObject, public IClassFactory {

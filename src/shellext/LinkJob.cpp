@@ -1,6 +1,7 @@
 #include "shellext/LinkJob.h"
 
 #include "fs/FileSystem.h"
+#include "shellext/Volumes.h"
 
 namespace tessivar {
 
@@ -26,11 +27,6 @@ std::wstring SystemPath(const std::wstring& path) { return fs::ExtendedPath(std:
 std::wstring NameOf(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/:");
     return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
 }
 
 std::wstring Candidate(const std::wstring& folder, const std::wstring& name, int number, bool isFolder) {
@@ -64,8 +60,10 @@ DWORD MakeFolder(const std::wstring& Folder, const std::wstring& Name, const std
         DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         if (n >= MaxNumber || attributes == INVALID_FILE_ATTRIBUTES) return code;
         // Merging a folder into itself would fill the source with numbered
-        // links; it gets a numbered folder as a file of its name would.
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !SamePath(path, Source)) {
+        // links; it gets a numbered folder as a file of its name would. Two
+        // spellings of one folder are one folder.
+        bool isSource = (attributes & FILE_ATTRIBUTE_DIRECTORY) && SameItem(IdentityOf(path), IdentityOf(Source));
+        if (MergesInto(attributes, isSource)) {
             Made = path;
             return 0;
         }
@@ -74,14 +72,22 @@ DWORD MakeFolder(const std::wstring& Folder, const std::wstring& Name, const std
 
 }  // namespace
 
+bool MergesInto(DWORD ExistingAttributes, bool ExistingIsSource) {
+    return (ExistingAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(ExistingAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           !ExistingIsSource;
+}
+
 TLinkJob::TLinkJob(TDropCommand Command, std::vector<TSource> Sources, std::wstring Target)
     : command_(Command), sources_(std::move(Sources)), target_(std::move(Target)) {}
 
 bool TLinkJob::Plan(TProgress& Progress) {
     items_.clear();
-    for (const TSource& s : sources_)
-        if (!s.Folder || command_ == TDropCommand::Clone)
-            items_.push_back({s.Path, NameOf(s.Path), s.Folder, NoParent, {}});
+    const TIdentity target = command_ == TDropCommand::Clone ? IdentityOf(target_) : TIdentity();
+    for (const TSource& s : sources_) {
+        if (s.Folder && command_ != TDropCommand::Clone) continue;
+        if (s.Folder && SameItem(IdentityOf(s.Path), target)) failures_.push_back({s.Path, ErrorTargetIsSource});
+        else items_.push_back({s.Path, NameOf(s.Path), s.Folder, NoParent, {}});
+    }
     // Breadth first, so a folder always comes before what it holds. The
     // whole tree is read before anything is made: a clone into its own
     // subfolder then copies the tree as it was instead of chasing itself.

@@ -21,8 +21,17 @@ struct TSource {
 
 struct TFailure {
     std::wstring Name;  // the source's full path
-    DWORD Code = 0;     // the system's error code
+    DWORD Code = 0;     // the system's error code, or one of the job's own below
 };
+
+// A folder dropped onto itself under another name (a junction, a mount
+// point, a drive alias): the clone would go inside what it copies.
+constexpr DWORD ErrorTargetIsSource = APPLICATION_ERROR_MASK | 1;
+
+// Whether a clone's folder merges into what is at its name already: only a
+// plain folder other than the source. A junction there may lead anywhere,
+// the source or its tree included.
+bool MergesInto(DWORD ExistingAttributes, bool ExistingIsSource);
 
 // Whom the job tells where it is, and who may stop it.
 class TProgress {
@@ -41,12 +50,15 @@ std::wstring JoinPath(const std::wstring& Folder, const std::wstring& Name);
 class TLinkJob {
 public:
     TLinkJob(TDropCommand Command, std::vector<TSource> Sources, std::wstring Target);
+    virtual ~TLinkJob() = default;
 
     // Plans, then handles the items in order until done or cancelled. What
     // was linked before a cancel stays; each item is whole or not there.
-    void Run(TProgress& Progress);
+    // Virtual for a stand-in that fails as a huge tree would.
+    virtual void Run(TProgress& Progress);
 
     const std::vector<TFailure>& Failures() const { return failures_; }
+    const std::wstring& Target() const { return target_; }
     bool WasCancelled() const { return cancelled_; }
     size_t ItemCount() const { return items_.size(); }
 

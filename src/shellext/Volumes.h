@@ -1,4 +1,5 @@
-// Which volume a path lies on, and whether that volume can hold hard links.
+// Which volume a path lies on, whether that volume can hold hard links, and
+// which folder a path names whatever its spelling.
 #pragma once
 
 #include <windows.h>
@@ -18,5 +19,16 @@ TVolume VolumeOf(const std::wstring& Path);
 // The volume's flags say so; or, as the program's volume list judges, its
 // file system is "NTFS" (Wine and older systems never set the flag).
 bool HoldsHardLinks(DWORD Flags, const std::wstring& FileSystem);
+
+// What a path leads to, links followed: a junction, a mount point or a
+// drive alias of a folder is that folder.
+struct TIdentity {
+    bool Known = false;
+    DWORD Serial = 0;
+    ULONGLONG Index = 0;
+};
+
+TIdentity IdentityOf(const std::wstring& Path);
+bool SameItem(const TIdentity& A, const TIdentity& B);
 
 }  // namespace tessivar

@@ -5,6 +5,9 @@
 
 #include <shlobj.h>
 
+#include <new>
+#include <vector>
+
 namespace tessivar {
 
 namespace {
@@ -59,22 +62,43 @@ struct TWork {
     HMODULE Self;               // this DLL, referenced for the thread
 };
 
-void Work(TWork& work) {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
-        TTexts texts;
-        if (work.ShowUi) {
-            TDialogProgress progress(texts);
-            work.Job->Run(progress);
-        } else {
-            TSilentProgress progress;
-            work.Job->Run(progress);
-        }
-        if (work.ShowUi && !work.Job->Failures().empty())
-            MessageBoxW(nullptr, FailureText(work.Job->Failures()).c_str(), Title,
-                        MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+// COM for this thread while the job runs, released however it ends.
+struct TCom {
+    HRESULT Result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ~TCom() {
+        if (SUCCEEDED(Result)) CoUninitialize();
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+};
+
+// What the job ran into, and what stopped it should it throw: what was
+// linked stays linked, and the user learns what was not.
+std::vector<TFailure> RunJob(TLinkJob& job, TProgress& progress) {
+    DWORD stop = 0;
+    try {
+        job.Run(progress);
+    } catch (const std::bad_alloc&) {
+        stop = ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        stop = ERROR_INTERNAL_ERROR;
+    }
+    std::vector<TFailure> failures = job.Failures();
+    if (stop) failures.push_back({job.Target(), stop});
+    return failures;
+}
+
+void Work(TWork& work) {
+    TCom com;
+    TTexts texts;
+    std::vector<TFailure> failures;
+    if (work.ShowUi) {
+        TDialogProgress progress(texts);
+        failures = RunJob(*work.Job, progress);
+    } else {
+        TSilentProgress progress;
+        failures = RunJob(*work.Job, progress);
+    }
+    if (work.ShowUi && !failures.empty())
+        MessageBoxW(nullptr, FailureText(failures).c_str(), Title, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 DWORD WINAPI WorkerMain(void* param) {
@@ -100,14 +124,27 @@ std::wstring FailureText(const std::vector<TFailure>& Failures, size_t MaxListed
     TTexts texts;
     std::wstring text = texts.Text("These items could not be linked:") + L"\n";
     for (size_t i = 0; i < Failures.size() && i < MaxListed; ++i)
-        text += L"\n" + Failures[i].Name + L": " + texts.Sentence(Failures[i].Code);
+        text += L"\n" + Failures[i].Name + L": " +
+                (Failures[i].Code == ErrorTargetIsSource ? texts.Text("The target folder is this folder itself")
+                                                         : texts.Sentence(Failures[i].Code));
     if (Failures.size() > MaxListed)
         text += L"\n\n" + texts.Text("Further items not shown:") + L" " + std::to_wstring(Failures.size() - MaxListed);
     return text;
 }
 
-HRESULT StartJob(std::unique_ptr<TLinkJob> Job, bool ShowUi) {
+HRESULT StartJob(std::unique_ptr<TLinkJob> Job, bool ShowUi, bool Wait) {
     auto work = std::make_unique<TWork>(TWork{std::move(Job), ShowUi, nullptr, nullptr});
+    if (Wait) {
+        // The caller holds an object of this DLL until it returns.
+        Lock();
+        try {
+            Work(*work);
+        } catch (...) {
+            // As on a thread of its own: nothing reaches the caller.
+        }
+        Unlock();
+        return S_OK;
+    }
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&WorkerMain),
                             &work->Self))
         return HRESULT_FROM_WIN32(GetLastError());

@@ -51,6 +51,58 @@ TEST(LinkJob, ACancelKeepsWhatWasLinkedAndStartsNothingMore) {
         EXPECT_EQ(SharedLinks(dir / ("f" + std::to_string(i)), dir / ("target\\f" + std::to_string(i))), i < 4 ? 2u : 0u) << i;
 }
 
+namespace {
+class Quiet : public TProgress {
+    void Step(size_t, size_t, const std::wstring&) override {}
+    bool Cancelled() override { return false; }
+};
+}  // namespace
+
+// Two spellings of one folder (here its long and its short name; a junction,
+// a mount point or a drive alias alike) are one folder.
+TEST(LinkJob, AFolderIsKnownByWhatItIsNotByItsSpelling) {
+    TempDir dir;
+    dir.MakeDir("parent folder name");
+    std::wstring source = Wide(dir.MakeDir("parent folder name\\source folder name"));
+    std::wstring x = Wide(dir.MakeFile("parent folder name\\source folder name\\x.txt"));
+    auto shortName = [](const std::wstring& path) {
+        wchar_t out[MAX_PATH] = {};
+        GetShortPathNameW(path.c_str(), out, MAX_PATH);
+        return std::wstring(out);
+    };
+    auto there = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    std::wstring parent = source.substr(0, source.rfind(L'\\'));
+    ASSERT_NE(shortName(parent), parent);
+
+    // Onto itself: refused; it would go inside what it copies.
+    TLinkJob onItself(TDropCommand::Clone, {{source, true}}, shortName(source));
+    Quiet quiet;
+    onItself.Run(quiet);
+    std::vector<std::pair<std::wstring, DWORD>> failures;
+    for (const TFailure& f : onItself.Failures()) failures.emplace_back(f.Name, f.Code);
+    EXPECT_EQ(failures, (std::vector<std::pair<std::wstring, DWORD>>{{source, ErrorTargetIsSource}}));
+    EXPECT_FALSE(there(source + L"\\source folder name"));
+    // Onto its parent: beside itself, never merged into itself.
+    TLinkJob onParent(TDropCommand::Clone, {{source, true}}, shortName(parent));
+    onParent.Run(quiet);
+    EXPECT_TRUE(onParent.Failures().empty());
+    EXPECT_EQ(SharedLinks(x, parent + L"\\source folder name (2)\\x.txt"), 2u);
+    EXPECT_FALSE(there(source + L"\\x (2).txt"));
+
+    // What is at the name already, by the attributes the job reads.
+    struct Row {
+        const char* what;
+        DWORD attributes;
+        bool isSource, merges;
+    } rows[] = {
+        {"a folder", FILE_ATTRIBUTE_DIRECTORY, false, true},
+        {"a junction or a folder link", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, false, false},
+        {"the source itself", FILE_ATTRIBUTE_DIRECTORY, true, false},
+        {"a file", FILE_ATTRIBUTE_ARCHIVE, false, false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(MergesInto(row.attributes, row.isSource), row.merges) << row.what;
+}
+
 TEST(Volumes, HardLinksByTheFlagOrTheExactNameNtfs) {
     EXPECT_TRUE(HoldsHardLinks(FILE_SUPPORTS_HARD_LINKS, L"ReFS"));
     EXPECT_TRUE(HoldsHardLinks(0, L"NTFS"));

@@ -6,6 +6,7 @@
 #include "fs/FileSystem.h"
 #include "settings/ShellIntegration.h"
 #include "shellext/ContextMenu.h"
+#include "shellext/Worker.h"
 #include "support/DropData.h"
 #include "support/Files.h"
 #include "support/RawRegistry.h"
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <thread>
 
 // The system's structures are filled by name; the rest stays zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -44,6 +46,10 @@ protected:
         unregisterServer = reinterpret_cast<NoArgFn>(GetProcAddress(dll, "DllUnregisterServer"));
         ASSERT_TRUE(getClassObject && canUnloadNow && registerServer && unregisterServer);
         CLSIDFromString(Wide(ShellIntegration::ClassId).c_str(), &classId);
+    }
+    static void TearDownTestSuite() {
+        FreeLibrary(dll);
+        CoUninitialize();
     }
     void SetUp() override { ASSERT_EQ(canUnloadNow(), S_OK); }
 
@@ -122,6 +128,15 @@ Texts ListsIn(const std::wstring& folder) {
     return names;
 }
 
+// Makes a file or folder under its very name: a plain path would drop a
+// final dot or space.
+std::wstring MakeExact(const std::wstring& path, bool folder = false) {
+    std::wstring exact = fs::ExtendedPath(std::wstring_view(path));
+    if (folder) CreateDirectoryW(exact.c_str(), nullptr);
+    else CloseHandle(CreateFileW(exact.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    return path;
+}
+
 const wchar_t LinksHere[] = L"Create hard links here";
 const wchar_t CloneHere[] = L"Create hard link clone here";
 const wchar_t WithQuenmoor[] = L"Create hard links with Quenmoor...";
@@ -132,6 +147,8 @@ TEST_F(Tessivar, MenusOfferOnlyWhatTheItemsAndTheTargetAllowAndTellTheirCommands
     std::wstring file = Wide(dir.MakeFile("a.txt")), folder = Wide(dir.MakeDir("tree"));
     std::wstring target = Wide(dir.MakeDir("target"));
     std::wstring otherVolume = ProductDir();  // Z:, while the files lie on C:
+    std::wstring dot = MakeExact(Wide(dir / "dot."), true), space = MakeExact(Wide(dir / "space "));
+    std::wstring root = Wide(dir.Path()).substr(0, 3);
     struct Row {
         const char* what;
         Texts paths;
@@ -144,6 +161,8 @@ TEST_F(Tessivar, MenusOfferOnlyWhatTheItemsAndTheTargetAllowAndTellTheirCommands
         {"target on another volume", {file, folder}, otherVolume, {}},
         {"target a file", {folder}, file, {}},
         {"a source gone", {file, Wide(dir / "gone.txt")}, target, {}},
+        {"names ending in a dot or a space", {dot, space}, target, {LinksHere, CloneHere}},
+        {"a drive root is no folder to clone", {root, file}, target, {LinksHere}},
         {"right-click on files", {file, folder}, L"", {WithQuenmoor}},
         {"right-click on a folder", {folder}, L"", {}},
     };
@@ -227,10 +246,30 @@ TEST_F(Tessivar, CloneRecreatesTheTreeAndMergesWithoutReplacing) {
     EXPECT_TRUE(DirExists(dir / "target\\src\\sub\\empty"));
     EXPECT_EQ(SharedLinks(loose, target + L"\\loose.txt"), 2u);
 
+    // Names ending in a dot or a space are linked under their own name.
+    std::wstring odd = MakeExact(Wide(dir / "odd "), true), oddFile = MakeExact(odd + L"\\file.");
+    EXPECT_EQ(RunOffset(MakeMenu({odd, oddFile}, target), 1), S_OK);
+    auto exact = [](const std::wstring& path) { return fs::ExtendedPath(std::wstring_view(path)); };
+    EXPECT_EQ(SharedLinks(exact(oddFile), exact(target + L"\\odd \\file.")), 3u);
+    EXPECT_EQ(SharedLinks(exact(oddFile), exact(target + L"\\file.")), 3u);
+
     // Onto its own parent the tree goes beside itself, not into itself.
     EXPECT_EQ(RunOffset(MakeMenu({Wide(dir / "src")}, Wide(dir.Path())), 0), S_OK);
     EXPECT_EQ(SharedLinks(y, Wide(dir / "src (2)\\sub\\y.txt")), 3u);
     EXPECT_FALSE(FileExists(dir / "src\\x (2).txt"));
+}
+
+TEST_F(Tessivar, AskedNotToRunAsynchronouslyTheJobIsDoneOnReturn) {
+    std::wstring target = Wide(dir.MakeDir("target"));
+    Texts files;
+    for (int i = 0; i < 50; ++i) files.push_back(Wide(dir.MakeFile(std::to_string(i) + ".dat")));
+    IContextMenu* menu = MakeMenu(files, target);
+    CMINVOKECOMMANDINFO info{.cbSize = sizeof info, .fMask = CMIC_MASK_FLAG_NO_UI | CMIC_MASK_NOASYNC, .lpVerb = MAKEINTRESOURCEA(0)};
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    // The last link at once: a job on a thread of its own has barely begun.
+    EXPECT_EQ(SharedLinks(files.back(), target + L"\\49.dat"), 2u);
+    menu->Release();
+    EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
 TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
@@ -238,6 +277,7 @@ TEST_F(Tessivar, FailuresAreShownOnceAtTheEndInTheProgramsLanguage) {
     std::wstring target = Wide(dir.MakeDir("target"));
     std::string gone = dir.MakeFile("gone.txt");
     IContextMenu* menu = MakeMenu({Wide(gone), Wide(dir.MakeFile("kept.txt"))}, target);
+    EXPECT_EQ(Items(menu).size(), 1u);  // the drop checks find both there
     DeleteFileA(gone.c_str());
     CMINVOKECOMMANDINFO info{.cbSize = sizeof info};
     EXPECT_EQ(menu->InvokeCommand(&info), S_OK);  // offset 0
@@ -387,4 +427,85 @@ TEST_F(Tessivar, RightClickStartsQuenmoorWithTheFileSelectedOrThousandsInTheBatc
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
+}
+
+// A job that runs out of memory after its work so far, as one on a huge tree.
+TEST(LinkJobOnItsThread, AnExceptionEndsTheJobWithTheBoxAndReleasesTheThreadsCom) {
+    struct Exhausted : tessivar::TLinkJob {
+        using TLinkJob::TLinkJob;
+        void Run(tessivar::TProgress& progress) override {
+            TLinkJob::Run(progress);
+            throw std::bad_alloc();
+        }
+    };
+    TempDir dir;
+    std::wstring target = Wide(dir.MakeDir("target")), gone = Wide(dir / "gone.txt");
+    HRESULT comAfter = E_FAIL;
+    // Waited for on a thread without COM, so what the job leaves of it shows.
+    std::thread caller([&] {
+        std::vector<tessivar::TSource> sources{{target, true}, {gone, false}};
+        tessivar::StartJob(std::make_unique<Exhausted>(tessivar::TDropCommand::Clone, sources, target), true, true);
+        comAfter = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(comAfter)) CoUninitialize();
+    });
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        box = VisibleWindowOf(GetCurrentProcessId(), "Quenmoor");
+        return box && FindDescendant(box, "Button", "OK");
+    }, 30000));
+    std::vector<std::string> lines = box ? TextsOf(box, "Static") : std::vector<std::string>();
+    if (box) PostMessageA(FindDescendant(box, "Button", "OK"), BM_CLICK, 0, 0);
+    caller.join();
+    EXPECT_EQ(comAfter, S_OK);
+    const std::string into = fs::Narrow(target, CP_UTF8);
+    EXPECT_EQ(lines, std::vector<std::string>{"These items could not be linked:\n\n" + into +
+                                              ": The target folder is this folder itself\n" + fs::Narrow(gone, CP_UTF8) +
+                                              ": The system cannot find the file specified (2)\n" + into +
+                                              ": Not enough memory resources are available to process this command (8)"});
+}
+
+// Explorer frees the DLL once DllCanUnloadNow allows and no object is left;
+// a job still running keeps its own reference.
+TEST(TessivarModule, StaysLoadedWhileItsJobRuns) {
+    std::wstring path = ProductDir() + L"tessivar.dll";
+    ASSERT_EQ(GetModuleHandleW(path.c_str()), nullptr);  // no other load of it in this process
+    HMODULE dll = LoadLibraryW(path.c_str());
+    ASSERT_NE(dll, nullptr);
+    auto getClassObject = reinterpret_cast<GetClassObjectFn>(GetProcAddress(dll, "DllGetClassObject"));
+    CLSID id{};
+    CLSIDFromString(Wide(ShellIntegration::ClassId).c_str(), &id);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(id, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    IShellExtInit* init = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+    factory->Release();
+    TempDir dir;
+    std::wstring target = Wide(dir.MakeDir("target"));
+    std::string gone = dir.MakeFile("gone.txt");
+    auto* data = new TDropData({Wide(dir.MakeFile("a.txt")), Wide(gone)});
+    PIDLIST_ABSOLUTE folder = ILCreateFromPathW(target.c_str());
+    ASSERT_EQ(init->Initialize(folder, data, nullptr), S_OK);
+    ILFree(folder);
+    data->Release();
+    IContextMenu* menu = nullptr;
+    init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    init->Release();
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 10, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1));
+    DestroyMenu(popup);
+    DeleteFileA(gone.c_str());
+    CMINVOKECOMMANDINFO info{.cbSize = sizeof info, .lpVerb = "CreateHardLinks"};
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    menu->Release();
+
+    // The failure box holds the job until it is answered.
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = VisibleWindowOf(GetCurrentProcessId(), "Quenmoor");
+        return box && FindDescendant(box, "Button", "OK");
+    }, 30000));
+    FreeLibrary(dll);
+    EXPECT_NE(GetModuleHandleW(path.c_str()), nullptr);
+    PostMessageA(FindDescendant(box, "Button", "OK"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetModuleHandleW(path.c_str()) == nullptr; }));
 }
