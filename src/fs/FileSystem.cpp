@@ -20,6 +20,20 @@ bool StartsWith(std::wstring_view s, std::wstring_view head) { return s.substr(0
 // is the lowest: MAX_PATH less room for an 8.3 name).
 constexpr size_t kPlainLimit = MAX_PATH - 12;
 
+// CON, AUX, NUL, COM1 ... as the plain form reads them, also with an
+// extension: a device, not the file of that name.
+bool DeviceName(std::wstring_view name) {
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
+    auto is = [&](std::wstring_view device) {
+        return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), device.data(),
+                                    static_cast<int>(device.size()), TRUE) == CSTR_EQUAL;
+    };
+    if (is(L"CON") || is(L"PRN") || is(L"AUX") || is(L"NUL") || is(L"CONIN$") || is(L"CONOUT$")) return true;
+    return name.size() == 4 && name[3] >= L'1' && name[3] <= L'9' &&
+           (is(std::wstring(L"COM") + name[3]) || is(std::wstring(L"LPT") + name[3]));
+}
+
 // The answer of a call that fills a buffer and asks for a larger one.
 template <class Call>
 std::wstring Grown(Call call) {
@@ -163,7 +177,7 @@ std::wstring ExtendedPath(std::wstring_view path) {
     for (std::wstring_view name : names) {
         full += L'\\';
         full += name;
-        trimmed |= name.back() == L'.' || name.back() == L' ';
+        trimmed |= name.back() == L'.' || name.back() == L' ' || DeviceName(name);
     }
     if (names.empty()) full += L'\\';
     if (!trimmed && full.size() < kPlainLimit) return full;

@@ -55,6 +55,12 @@ TEST(FileSystem, ExtendedPathsTable) {
         {"C:\\a\\dir \\b", "\\\\?\\C:\\a\\dir \\b"},
         {"\\\\srv\\sh\\dot.", "\\\\?\\UNC\\srv\\sh\\dot."},
         {"C:\\a\\...\\b", "\\\\?\\C:\\a\\...\\b"},
+        // A device's name, also with an extension, would be the device.
+        {"C:\\a\\aux.txt", "\\\\?\\C:\\a\\aux.txt"},
+        {"C:\\nul\\b", "\\\\?\\C:\\nul\\b"},
+        {"C:\\a\\Com7 .log", "\\\\?\\C:\\a\\Com7 .log"},
+        {"C:\\a\\auxiliary.txt", "C:\\a\\auxiliary.txt"},
+        {"C:\\a\\com10", "C:\\a\\com10"},
         // Long: the plain form stops short of CreateDirectory's limit.
         {PathOfLength(247), PathOfLength(247)},
         {PathOfLength(248), "\\\\?\\" + PathOfLength(248)},
@@ -67,6 +73,14 @@ TEST(FileSystem, ExtendedPathsTable) {
         EXPECT_EQ(fs::ExtendedPath(row.in), Of(row.out)) << row.in.substr(0, 40) << " (" << row.in.size() << ")";
         EXPECT_EQ(fs::PlainPath(fs::ExtendedPath(row.in)), fs::PlainPath(Of(row.out)));
     }
+    const std::string aux = dir / "aux.txt";  // a file of the device's name
+    HANDLE h = fs::Open(aux, GENERIC_WRITE, 0, CREATE_NEW, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    CloseHandle(h);
+    std::vector<fs::Entry> entries;
+    EXPECT_TRUE(fs::List(dir.Path(), "aux.txt", entries) && entries.size() == 1u);
+    EXPECT_TRUE(fs::IsFile(aux));
+    EXPECT_TRUE(fs::Delete(aux));
 }
 
 TEST(FileSystem, NamesAreNeverBentIntoLookAlikes) {
