@@ -117,7 +117,11 @@ void TOptionsForm::StartUp() {
 
     CurrentLanguage = LangCombo->GetText();
     ApplyLanguage(CurrentLanguage);
-    CheckIntegrate->SetChecked(ShellIntegration::IsRegistered());
+    // A 32-bit build on 64-bit Windows would register a class that Explorer
+    // cannot load: the box is not offered there.
+    IntegrationOffered = ShellIntegration::ExplorerLoadsThisBuild();
+    CheckIntegrate->SetEnabled(IntegrationOffered);
+    CheckIntegrate->SetChecked(IntegrationOffered && ShellIntegration::IsRegistered(ProgramFolder));
 }
 
 void TOptionsForm::OkButtonClick() {
@@ -127,7 +131,9 @@ void TOptionsForm::OkButtonClick() {
         StoreLanguage(language);
         ApplyLanguage(language);
     }
-    if (CheckIntegrate->Checked()) ShellIntegration::Register(ProgramFolder);
-    else ShellIntegration::Unregister();
+    if (IntegrationOffered) {
+        if (CheckIntegrate->Checked()) ShellIntegration::Register(ProgramFolder);
+        else ShellIntegration::Unregister(ProgramFolder);
+    }
     Close();
 }
