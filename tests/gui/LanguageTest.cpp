@@ -215,10 +215,15 @@ TEST_F(OptionsWindow, IntegrationIsWrittenReadBackAndRemoved) {
 TEST_F(OptionsWindow, OnlyThisCopysIntegrationIsShownCheckedAndRemoved) {
     ASSERT_TRUE(CreateWindows());
     TempDir temp;
-    files.push_back(WriteFile(tk::ModuleFolder() + "tessivar.dll", "this copy"));
+    const std::string self = tk::ModuleFolder() + "tessivar.dll", link = tk::ModuleFolder() + "tessivar-link.dll";
+    files.push_back(WriteFile(self, "this copy"));
+    DeleteFileA(link.c_str());
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), self.c_str(), nullptr));
+    files.push_back(link);
     std::string spelled = tk::ModuleFolder() + ".\\TESSIVAR.DLL";
     const std::pair<std::string, bool> servers[] = {
         {CharUpperA(spelled.data()), true},  // this file, spelled otherwise
+        {link, true},                        // this file by another name
         {temp.MakeFile("tessivar.dll", "a portable copy"), false},
         {"C:\\Gone\\tessivar.dll", false},  // a copy deleted since
     };
