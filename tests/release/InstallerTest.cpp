@@ -196,7 +196,13 @@ TEST(Installer, KeepsOtherCopiesAndChoicesAndLeavesNothingBehind) {
     EXPECT_FALSE(FileExists(a + "\\Old.lng"));
     EXPECT_EQ(ValueNames(UninstallKey + "\\Files"), shipped);
 
-    // Into another folder: the earlier one goes whole, the choice moves along.
+    // Into another folder: refused while the earlier one cannot be removed;
+    // then it goes whole, and the choice moves along.
+    ASSERT_TRUE(MoveFileA((a + "\\uninstall.exe").c_str(), (temp / "uninstall.exe").c_str()));
+    EXPECT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + b), 2u);
+    EXPECT_FALSE(DirExists(b));
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"), a);
+    ASSERT_TRUE(MoveFileA((temp / "uninstall.exe").c_str(), (a + "\\uninstall.exe").c_str()));
     ShellIntegration::Register(a + "\\");
     RawSetString(HKEY_LOCAL_MACHINE, SettingsKey, "Language", "Russian");
     ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + b), 0u);
