@@ -2,8 +2,10 @@
 // all files, drag-and-drop handler for files and folders.
 //
 // The table of keys is plain data so that the extension's own
-// DllRegisterServer writes exactly what the options window writes; the
-// functions below are the options window's and use the program's registry
+// DllRegisterServer writes exactly what the options window writes. Whose the
+// registration is, and whether Explorer can load this build's extension, are
+// shared with the extension (ClassOwner.cpp); Register, Unregister and
+// IsRegistered are the options window's and use the program's registry
 // object.
 #pragma once
 
