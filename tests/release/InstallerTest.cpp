@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -94,10 +95,24 @@ Names ValueNames(const std::string& key) {
     return names;
 }
 
-// The uninstaller goes on in a copy of itself: the end is when its entry is gone.
+// Whether the uninstaller's copy of itself ("Un_A.exe") still runs.
+bool UninstallerRuns() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e{};
+    e.dwSize = sizeof e;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &e); more && !found; more = Process32Next(snapshot, &e))
+        found = _strnicmp(e.szExeFile, "Un_", 3) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// The uninstaller goes on in a copy of itself: the end is when its entry is
+// gone and the copy has ended (a copy still running makes the next uninstall
+// fail to start).
 void Uninstall(const std::string& dir) {
     ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
-    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
+    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey) && !UninstallerRuns(); }, 60000));
 }
 
 }  // namespace
