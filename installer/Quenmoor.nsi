@@ -6,6 +6,7 @@
 ;   FILES_NSH     the lists of its files and languages (release.py)
 ;   ICON          the program's icon
 ;   OUTFILE       the installer to write
+;   CLASS_ID      the Explorer extension's class (src/settings/ShellIntegration.h)
 ;
 ; A 64-bit installer cannot start on 32-bit Windows at all: Windows itself
 ; refuses it with its message that the program cannot run on this PC.
@@ -21,10 +22,14 @@
 !include nsDialogs.nsh
 !include FileFunc.nsh
 !include Sections.nsh
+!include x64.nsh
 !include "${FILES_NSH}"
 
 !define SETTINGS_KEY "Software\Quenmoor"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenmoor"
+; The names of the files the installed version put into its folder, as values.
+!define FILES_KEY "${UNINSTALL_KEY}\Files"
+!define SERVER_KEY "CLSID\${CLASS_ID}\InProcServer32"
 !define SHORTCUTS "$SMPROGRAMS\Quenmoor"
 !define PROGRAM_SHORTCUT "${SHORTCUTS}\Quenmoor.lnk"
 !define README_SHORTCUT "${SHORTCUTS}\Quenmoor Read Me.lnk"
@@ -58,6 +63,8 @@ VIAddVersionKey LegalCopyright "the Quenmoor authors"
 
 Var ProgramLanguage
 Var LanguageList
+; The folder of an earlier install, from its "Apps and Features" entry.
+Var EarlierFolder
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -97,6 +104,38 @@ Page custom LanguagePage LanguagePageLeave
   Delete /REBOOTOK "$INSTDIR\${Name}.old"
 !macroend
 
+!macro RecordProductFile Name
+  WriteRegStr HKLM "${FILES_KEY}" "${Name}" ""
+!macroend
+
+; Runs Action on each file name an earlier install recorded, in $R9.
+!macro RecordedFiles Action
+  StrCpy $R8 0
+  ${Do}
+    EnumRegValue $R9 HKLM "${FILES_KEY}" $R8
+    ${IfThen} $R9 == "" ${|} ${ExitDo} ${|}
+    IntOp $R8 $R8 + 1
+    !insertmacro ${Action} "$R9"
+  ${Loop}
+!macroend
+
+; Whether two paths name one file or folder: as the system spells them short
+; when both are there (StrCmp ignores case), else as given.
+!macro SamePath A B Result
+  GetFullPathName /SHORT $R6 "${A}"
+  GetFullPathName /SHORT $R7 "${B}"
+  ${If} $R6 == ""
+  ${OrIf} $R7 == ""
+    GetFullPathName $R6 "${A}"
+    GetFullPathName $R7 "${B}"
+  ${EndIf}
+  ${If} $R6 == $R7
+    StrCpy ${Result} 1
+  ${Else}
+    StrCpy ${Result} 0
+  ${EndIf}
+!macroend
+
 !macro AddLanguage Name
   ${NSD_CB_AddString} $LanguageList "${Name}"
 !macroend
@@ -121,7 +160,46 @@ Function .onInit
   ${If} $ProgramLanguage == ""
     StrCpy $ProgramLanguage "English"
   ${EndIf}
+  ReadRegStr $EarlierFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  !ifdef EXPLORER_EXTENSION
+    Call ChooseIntegration
+  !endif
 FunctionEnd
+
+; An install into another folder takes the earlier one away, by its own
+; uninstaller, which knows its files. When that fails nothing is installed,
+; and the message says where the earlier Quenmoor is.
+Function RemoveEarlierFolder
+  ${If} $EarlierFolder == ""
+  ${OrIfNot} ${FileExists} "$EarlierFolder\*.*"
+    Return
+  ${EndIf}
+  !insertmacro SamePath $EarlierFolder $INSTDIR $0
+  ${If} $0 == 1
+    Return
+  ${EndIf}
+  ClearErrors
+  ExecWait '"$EarlierFolder\uninstall.exe" /S _?=$EarlierFolder' $0
+  ${If} ${Errors}
+  ${OrIf} $0 != 0
+    MessageBox MB_ICONSTOP "Quenmoor is already installed in $EarlierFolder and could not be removed from there. Remove it first (Apps and Features), or install into that folder." /SD IDOK
+    Abort
+  ${EndIf}
+  ; The uninstaller ran in place, so it could not delete itself.
+  Delete "$EarlierFolder\uninstall.exe"
+  RMDir "$EarlierFolder"
+FunctionEnd
+
+; A file an earlier version installed here goes, also one this version no
+; longer ships; what this version ships comes back at once.
+!macro RemoveEarlierFile Name
+  Delete "$INSTDIR\${Name}"
+  ${If} ${FileExists} "$INSTDIR\${Name}"
+    Delete "$INSTDIR\${Name}.old"
+    Rename "$INSTDIR\${Name}" "$INSTDIR\${Name}.old"
+    Delete /REBOOTOK "$INSTDIR\${Name}.old"
+  ${EndIf}
+!macroend
 
 Function LanguagePage
   !insertmacro MUI_HEADER_TEXT "Language" "Choose the language of Quenmoor's windows."
@@ -150,8 +228,12 @@ FunctionEnd
 
 Section "Quenmoor" SecProgram
   SectionIn RO
+  Call RemoveEarlierFolder
   SetOutPath "$INSTDIR"
+  !insertmacro RecordedFiles RemoveEarlierFile
+  DeleteRegKey HKLM "${FILES_KEY}"
   !insertmacro ProductFiles InstallProductFile
+  !insertmacro ProductFiles RecordProductFile
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   WriteRegStr HKLM "${SETTINGS_KEY}" "Language" $ProgramLanguage
@@ -184,12 +266,40 @@ Section "Integrate with Windows Explorer" SecExplorer
   ${EndIf}
 SectionEnd
 
-; Installing again without the component takes the integration away.
+; Installing again without the component takes the integration away; the
+; extension removes only its own, so a portable copy's stays.
 Section "-Explorer integration left out"
   ${IfNot} ${SectionIsSelected} ${SecExplorer}
     UnRegDLL "${EXPLORER_EXTENSION}"
   ${EndIf}
 SectionEnd
+
+; The component is offered checked unless another copy (a portable one) holds
+; the integration, and for a reinstall only when the earlier install held it.
+; 64-bit Explorer cannot load a 32-bit extension: a 32-bit installer on
+; 64-bit Windows leaves the component out and says so.
+Function ChooseIntegration
+  ${If} ${IsWow64}
+    !insertmacro UnselectSection ${SecExplorer}
+    !insertmacro SetSectionFlag ${SecExplorer} ${SF_RO}
+    SectionSetText ${SecExplorer} "Integrate with Windows Explorer (needs the x64 installer)"
+    MessageBox MB_ICONINFORMATION "This installer is for 32-bit Windows. Windows Explorer on 64-bit Windows cannot load its Explorer extension, so Quenmoor is installed without $\"Integrate with Windows Explorer$\".$\n$\nFor the integration, install Quenmoor with Quenmoor-${VERSION}-x64-setup.exe instead." /SD IDOK
+    Return
+  ${EndIf}
+  ReadRegStr $0 HKCR "${SERVER_KEY}" ""
+  ${If} $EarlierFolder != ""
+    ${If} $0 == ""
+      StrCpy $1 0
+    ${Else}
+      !insertmacro SamePath $0 "$EarlierFolder\tessivar.dll" $1
+    ${EndIf}
+    ${If} $1 == 0
+      !insertmacro UnselectSection ${SecExplorer}
+    ${EndIf}
+  ${ElseIf} $0 != ""
+    !insertmacro UnselectSection ${SecExplorer}
+  ${EndIf}
+FunctionEnd
 !endif
 
 Function un.onInit
@@ -203,6 +313,7 @@ Section "Uninstall"
     UnRegDLL "${EXPLORER_EXTENSION}"
   !endif
   !insertmacro ProductFiles RemoveProductFile
+  !insertmacro RecordedFiles RemoveProductFile
   Delete "$INSTDIR\uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
 

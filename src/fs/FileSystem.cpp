@@ -342,4 +342,32 @@ bool List(const std::string& folder, const std::string& mask, std::vector<Entry>
     return true;
 }
 
+namespace {
+bool Identity(std::wstring_view path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(h, &info) && (info.nFileIndexHigh | info.nFileIndexLow) != 0;
+    CloseHandle(h);
+    return known;
+}
+
+// Short names expanded where the file is there to ask.
+std::wstring LongForm(std::wstring_view path) {
+    std::wstring extended = ExtendedPath(path);
+    std::wstring found = Grown([&](wchar_t* buf, DWORD size) { return GetLongPathNameW(extended.c_str(), buf, size); });
+    return PlainPath(found.empty() ? extended : found);
+}
+}  // namespace
+
+bool OneFile(std::wstring_view a, std::wstring_view b) {
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    if (Identity(a, ia) && Identity(b, ib))
+        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+               ia.nFileIndexLow == ib.nFileIndexLow;
+    std::wstring la = LongForm(a), lb = LongForm(b);
+    return CompareStringOrdinal(la.c_str(), static_cast<int>(la.size()), lb.c_str(), static_cast<int>(lb.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace fs

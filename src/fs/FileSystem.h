@@ -73,4 +73,8 @@ struct Entry {
 // False (with the system's error) when the folder cannot be read.
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out);
 
+// Whether two paths name one file: by volume serial and file index when both
+// open and the index is not 0, else by their full long forms in any case.
+bool OneFile(std::wstring_view a, std::wstring_view b);
+
 }  // namespace fs

@@ -43,6 +43,10 @@ TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
     OptionsFormTranslator = tk::MakeComponent<TvgTranslator>(this, "OptionsFormTranslator");
 
     LangCombo->Style = tk::ComboStyle::DropDownList;
+    // A 32-bit build on 64-bit Windows would register a class that Explorer
+    // cannot load: the box is not offered there.
+    IntegrationOffered = ShellIntegration::ExplorerLoadsThisBuild();
+    CheckIntegrate->SetEnabled(IntegrationOffered);
     OkButton->OnClick = [this] { OkButtonClick(); };
     OnCreate = [this] { FormCreate(); };
 }
@@ -117,7 +121,7 @@ void TOptionsForm::StartUp() {
 
     CurrentLanguage = LangCombo->GetText();
     ApplyLanguage(CurrentLanguage);
-    CheckIntegrate->SetChecked(ShellIntegration::IsRegistered());
+    CheckIntegrate->SetChecked(IntegrationOffered && ShellIntegration::IsRegistered(ProgramFolder));
 }
 
 void TOptionsForm::OkButtonClick() {
@@ -127,7 +131,9 @@ void TOptionsForm::OkButtonClick() {
         StoreLanguage(language);
         ApplyLanguage(language);
     }
-    if (CheckIntegrate->Checked()) ShellIntegration::Register(ProgramFolder);
-    else ShellIntegration::Unregister();
+    if (IntegrationOffered) {
+        if (CheckIntegrate->Checked()) ShellIntegration::Register(ProgramFolder);
+        else ShellIntegration::Unregister(ProgramFolder);
+    }
     Close();
 }

@@ -25,6 +25,8 @@ public:
     std::string ProgramFolder;
     // The language in force: a name from the list, or empty.
     std::string CurrentLanguage;
+    // Whether Explorer can load this build's extension, so the box applies.
+    bool IntegrationOffered;
 
     // The translators of the main, batch, new-folder and options windows, in
     // this order; windows that do not exist are left out.

@@ -1,5 +1,6 @@
 #include "settings/ShellIntegration.h"
 
+#include "fs/FileSystem.h"
 #include "settings/Registry.h"
 
 namespace ShellIntegration {
@@ -26,19 +27,24 @@ void Register(const std::string& ProgramFolder) {
     }
 }
 
-void Unregister() {
+namespace {
+std::wstring ServerPath(const std::string& ProgramFolder) { return fs::Widen(ProgramFolder + ServerFile); }
+}  // namespace
+
+void Unregister(const std::string& ProgramFolder) {
+    const Removal removal(ServerPath(ProgramFolder));
     TRegistry reg;
     reg.RootKey = HKEY_CLASSES_ROOT;
     for (const Entry& entry : Entries)
-        if (entry.Removed) reg.DeleteKey(entry.Key);
+        if (removal.Deletes(entry)) reg.DeleteKey(entry.Key);
 }
 
-bool IsRegistered() {
+bool IsRegistered(const std::string& ProgramFolder) {
     TRegistry reg;
     reg.RootKey = HKEY_CLASSES_ROOT;
     for (const Entry& entry : Entries)
         if (!reg.OpenKey(entry.Key, false)) return false;
-    return true;
+    return ClassOwner(ServerPath(ProgramFolder)) == Owner::This;
 }
 
 }  // namespace ShellIntegration

@@ -2,10 +2,14 @@
 // all files, drag-and-drop handler for files and folders.
 //
 // The table of keys is plain data so that the extension's own
-// DllRegisterServer writes exactly what the options window writes; the
-// functions below are the options window's and use the program's registry
+// DllRegisterServer writes exactly what the options window writes. Whose the
+// registration is, and whether Explorer can load this build's extension, are
+// shared with the extension (ClassOwner.cpp); Register, Unregister and
+// IsRegistered are the options window's and use the program's registry
 // object.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -54,15 +58,44 @@ inline constexpr wchar_t ListSwitch[] = L"/list:";
 inline constexpr wchar_t ListPrefix[] = L"Quenmoor-";
 inline constexpr wchar_t ListSuffix[] = L".lst";
 
+// Whose the class is in one registry view (0: the program's own): nobody's
+// when it names no server, This when its server is the file ServerPath
+// (compared as files, not as spellings), else another copy's.
+enum class Owner { Nobody, This, Another };
+Owner ClassOwner(const std::wstring& ServerPath, REGSAM View = 0);
+
+// What removing ServerPath's integration may delete: the class only where it
+// is this server's or nobody's; the handler keys, which 32-bit and 64-bit
+// programs share, only when the class is another copy's in neither view.
+class Removal {
+public:
+    explicit Removal(const std::wstring& ServerPath);
+    bool Deletes(const Entry& entry) const;
+
+private:
+    bool class_, handlers_;
+};
+
+// Whether Explorer can load this build's extension. It runs native to the
+// system, so not when this program runs under WOW64 (a 32-bit build on 64-bit
+// Windows). The lookups are the system's IsWow64Process2 (Windows 10 1511
+// and later) and IsWow64Process (XP SP2 and later); either may be missing.
+using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+bool ExplorerLoadsThisBuild(IsWow64Process2Fn isWow64Process2, IsWow64ProcessFn isWow64Process);
+bool ExplorerLoadsThisBuild();
+
 // Writes the entries; the in-process server is ProgramFolder (ending in a
 // backslash) + "tessivar.dll". Creates the stored language "English" when
 // there is none. Raises "Failed to set data for '%s'" and stops at the first
 // key that cannot be created, before writing anything into it.
 void Register(const std::string& ProgramFolder);
-// Deletes the entries; missing or protected keys are left without a word.
-void Unregister();
-// True only when all five keys open with full access: the check box tells
-// whether this user can change the integration, not only whether it is there.
-bool IsRegistered();
+// Deletes the entries that Removal allows for ProgramFolder's server; missing
+// or protected keys are left without a word.
+void Unregister(const std::string& ProgramFolder);
+// True only when all the keys open with full access and the class is
+// ProgramFolder's: the check box tells whether this user can change this
+// copy's integration, not only whether some copy's is there.
+bool IsRegistered(const std::string& ProgramFolder);
 
 }  // namespace ShellIntegration

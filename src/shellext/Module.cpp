@@ -32,5 +32,5 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    return Guarded([] { return UnregisterServer(); });
+    return Guarded([] { return UnregisterServer(ModulePath()); });
 }

@@ -30,10 +30,11 @@ HRESULT RegisterServer(const std::wstring& ServerPath) {
     return S_OK;
 }
 
-HRESULT UnregisterServer() {
+HRESULT UnregisterServer(const std::wstring& ServerPath) {
+    const ShellIntegration::Removal removal(ServerPath);
     HRESULT result = S_OK;
     for (const ShellIntegration::Entry& entry : ShellIntegration::Entries) {
-        if (!entry.Removed) continue;
+        if (!removal.Deletes(entry)) continue;
         LSTATUS rc = SHDeleteKeyW(HKEY_CLASSES_ROOT, KeyPath(entry.Key).c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && SUCCEEDED(result)) result = HRESULT_FROM_WIN32(rc);
     }

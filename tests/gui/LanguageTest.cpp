@@ -58,7 +58,8 @@ protected:
     void Reset() {
         DestroyWindows();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, Settings);
-        ShellIntegration::Unregister();
+        // Whichever copy's they are.
+        for (const std::string& key : IntegrationKeys) RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
         for (const std::string& f : files) DeleteFileA(f.c_str());
         files.clear();
         boxes.Boxes.clear();
@@ -211,13 +212,41 @@ TEST_F(OptionsWindow, IntegrationIsWrittenReadBackAndRemoved) {
     EXPECT_TRUE(boxes.Boxes.empty());
 }
 
+TEST_F(OptionsWindow, OnlyThisCopysIntegrationIsShownCheckedAndRemoved) {
+    ASSERT_TRUE(CreateWindows());
+    TempDir temp;
+    const std::string self = tk::ModuleFolder() + "tessivar.dll", link = tk::ModuleFolder() + "tessivar-link.dll";
+    files.push_back(WriteFile(self, "this copy"));
+    DeleteFileA(link.c_str());
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), self.c_str(), nullptr));
+    files.push_back(link);
+    std::string spelled = tk::ModuleFolder() + ".\\TESSIVAR.DLL";
+    const std::pair<std::string, bool> servers[] = {
+        {CharUpperA(spelled.data()), true},  // this file, spelled otherwise
+        {link, true},                        // this file by another name
+        {temp.MakeFile("tessivar.dll", "a portable copy"), false},
+        {"C:\\Gone\\tessivar.dll", false},  // a copy deleted since
+    };
+    for (const auto& [server, ours] : servers) {
+        SCOPED_TRACE(server);
+        ShellIntegration::Register(tk::ModuleFolder());
+        RawSetString(HKEY_CLASSES_ROOT, IntegrationKeys[4], "", server);
+        RecreateOptions();
+        EXPECT_EQ(OptionsForm->CheckIntegrate->Checked(), ours);
+        OptionsForm->CheckIntegrate->SetChecked(false);
+        OptionsForm->OkButtonClick();
+        EXPECT_EQ(IntegrationValues(),
+                  ours ? Texts(6, "(none)") : (Texts{Clsid, Clsid, Clsid, "(none)", server, "Apartment"}));
+    }
+}
+
 TEST_F(OptionsWindow, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
     ASSERT_TRUE(CreateWindows());
     OptionsForm->Show();
     OptionsForm->CheckIntegrate->SetChecked(true);
     for (size_t failing = 0; failing < IntegrationKeys.size(); ++failing) {
         SCOPED_TRACE(IntegrationKeys[failing]);
-        ShellIntegration::Unregister();
+        ShellIntegration::Unregister(tk::ModuleFolder());
         boxes.Boxes.clear();
         FailingCalls calls;
         calls.FailCreate = [&](const std::string& path) { return path == IntegrationKeys[failing]; };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -80,6 +81,40 @@ bool PendingDeletion(const std::string& path) {
     return std::string(data, size).find("\\??\\" + path + std::string(2, '\0')) != std::string::npos;
 }
 
+// The names of the values of a key, sorted.
+Names ValueNames(const std::string& key) {
+    Names names;
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+    char name[256];
+    for (DWORD i = 0, size = sizeof name; RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = sizeof name)
+        names.push_back(name);
+    RegCloseKey(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whether the uninstaller's copy of itself ("Un_A.exe") still runs.
+bool UninstallerRuns() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e{};
+    e.dwSize = sizeof e;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &e); more && !found; more = Process32Next(snapshot, &e))
+        found = _strnicmp(e.szExeFile, "Un_", 3) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// The uninstaller goes on in a copy of itself: the end is when its entry is
+// gone and the copy has ended (a copy still running makes the next uninstall
+// fail to start).
+void Uninstall(const std::string& dir) {
+    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey) && !UninstallerRuns(); }, 60000));
+}
+
 }  // namespace
 
 TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
@@ -105,7 +140,7 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &length);
     EXPECT_EQ(size, bytes / 1024);
     EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "English");
-    EXPECT_TRUE(ShellIntegration::IsRegistered());
+    EXPECT_TRUE(ShellIntegration::IsRegistered(dir + "\\"));
     EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, std::end(ShellIntegration::Entries)[-1].Key + 1, ""), dir + "\\tessivar.dll");
 
     {
@@ -135,9 +170,7 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     HMODULE program = LoadLibraryA((dir + "\\Ombrel.dll").c_str());
     HMODULE extension = LoadLibraryA((dir + "\\tessivar.dll").c_str());
     ASSERT_TRUE(program && extension);
-    // The uninstaller goes on in a copy of itself: the end is when its entry is gone.
-    ASSERT_EQ(RunToEnd(dir + "\\uninstall.exe", "/S"), 0u);
-    EXPECT_TRUE(WaitUntil([] { return !RawKeyExists(HKEY_LOCAL_MACHINE, UninstallKey); }, 60000));
+    Uninstall(dir);
     EXPECT_EQ(FilesIn(dir), (Names{"Ombrel.dll", "notes.txt", "tessivar.dll"}));
     EXPECT_TRUE(PendingDeletion(dir + "\\Ombrel.dll"));
     EXPECT_TRUE(PendingDeletion(dir + "\\tessivar.dll"));
@@ -146,4 +179,53 @@ TEST(Installer, InstallsStartsReinstallsAndUninstallsSilently) {
     EXPECT_FALSE(DirExists(StartMenuFolder()));
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, SettingsKey));
     for (const auto& entry : ShellIntegration::Entries) EXPECT_FALSE(RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1));
+}
+
+// Another copy's integration and the user's choice survive installing and
+// removing; an install into another folder takes the earlier one away, and
+// what an earlier version put into the folder goes with the next install.
+TEST(Installer, KeepsOtherCopiesAndChoicesAndLeavesNothingBehind) {
+    TempDir temp;
+    const std::string portable = temp.MakeDir("Portable") + "\\", a = temp / "A", b = temp / "B";
+    const std::string server = "CLSID\\" + std::string(ShellIntegration::ClassId) + "\\InProcServer32";
+    ASSERT_TRUE(CopyFileA((ProductDir() + "\\tessivar.dll").c_str(), (portable + "tessivar.dll").c_str(), TRUE));
+    ShellIntegration::Register(portable);
+
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + a), 0u);
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, server, ""), portable + "tessivar.dll");
+    Names shipped = FilesIn(ProductDir());
+    EXPECT_EQ(ValueNames(UninstallKey + "\\Files"), shipped);
+    Uninstall(a);
+    EXPECT_EQ(RawValue(HKEY_CLASSES_ROOT, server, ""), portable + "tessivar.dll");
+
+    // Nobody's integration is offered; switched off since, it stays off.
+    ShellIntegration::Unregister(portable);
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + a), 0u);
+    EXPECT_TRUE(ShellIntegration::IsRegistered(a + "\\"));
+    ShellIntegration::Unregister(a + "\\");
+    // A file an earlier version shipped and this one does not.
+    WriteFile(a + "\\Old.lng", "[Translations]");
+    RawSetString(HKEY_LOCAL_MACHINE, UninstallKey + "\\Files", "Old.lng", "");
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S"), 0u);
+    EXPECT_FALSE(RawKeyExists(HKEY_CLASSES_ROOT, server));
+    EXPECT_FALSE(FileExists(a + "\\Old.lng"));
+    EXPECT_EQ(ValueNames(UninstallKey + "\\Files"), shipped);
+
+    // Into another folder: refused while the earlier one cannot be removed;
+    // then it goes whole, and the choice moves along.
+    ASSERT_TRUE(MoveFileA((a + "\\uninstall.exe").c_str(), (temp / "uninstall.exe").c_str()));
+    EXPECT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + b), 2u);
+    EXPECT_FALSE(DirExists(b));
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"), a);
+    ASSERT_TRUE(MoveFileA((temp / "uninstall.exe").c_str(), (a + "\\uninstall.exe").c_str()));
+    ShellIntegration::Register(a + "\\");
+    RawSetString(HKEY_LOCAL_MACHINE, SettingsKey, "Language", "Russian");
+    ASSERT_EQ(RunToEnd(WinePath(QUENMOOR_SETUP), "/S /D=" + b), 0u);
+    EXPECT_FALSE(DirExists(a));
+    ExpectProductFilesIn(b);
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"), b);
+    EXPECT_TRUE(ShellIntegration::IsRegistered(b + "\\"));
+    EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, SettingsKey, "Language"), "Russian");
+    Uninstall(b);
+    EXPECT_FALSE(DirExists(b));
 }

@@ -318,9 +318,10 @@ TEST_F(Tessivar, ServerCountsObjectsAndRegistersTheOptionsWindowsKeys) {
     factory->Release();
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    ShellIntegration::Unregister();
+    const std::string folder = fs::Narrow(ProductDir());
+    ShellIntegration::Unregister(folder);
     ASSERT_EQ(registerServer(), S_OK);
-    EXPECT_TRUE(ShellIntegration::IsRegistered());
+    EXPECT_TRUE(ShellIntegration::IsRegistered(folder));
     // The table's values; the server is this very library.
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(dll, path, MAX_PATH);
@@ -328,10 +329,59 @@ TEST_F(Tessivar, ServerCountsObjectsAndRegistersTheOptionsWindowsKeys) {
         for (const auto& v : std::span(entry.Values, entry.ValueCount))
             EXPECT_EQ(Wide(RawValue(HKEY_CLASSES_ROOT, entry.Key + 1, v.Name)), v.Data ? Wide(v.Data) : path) << entry.Key;
     ASSERT_EQ(unregisterServer(), S_OK);
-    EXPECT_FALSE(ShellIntegration::IsRegistered());
+    EXPECT_FALSE(ShellIntegration::IsRegistered(folder));
     for (const auto& entry : ShellIntegration::Entries) EXPECT_FALSE(RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1));
     EXPECT_TRUE(RawKeyExists(HKEY_CLASSES_ROOT, "Directory\\shellex\\DragDropHandlers"));
     EXPECT_EQ(unregisterServer(), S_OK);  // nothing left to remove is no error
+}
+
+// Another copy's registration survives this one's removal: the class's
+// server, in this program's view and in the 32-bit one, decides.
+TEST_F(Tessivar, UnregisteringRemovesOnlyItsOwnRegistration) {
+    const std::wstring self = ProductDir() + L"tessivar.dll";
+    TempDir temp;
+    const std::wstring copy = Wide(temp.MakeFile("tessivar.dll", "another copy"));
+    const std::wstring server = L"CLSID\\" + Wide(ShellIntegration::ClassId) + L"\\InProcServer32";
+    auto set = [&](REGSAM view, const std::wstring& path) {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr);
+        RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), DWORD((path.size() + 1) * 2));
+        RegCloseKey(key);
+    };
+    auto removeClass = [&](REGSAM view) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+        RegDeleteTreeW(key, Wide(ShellIntegration::ClassId).c_str());
+        RegCloseKey(key);
+    };
+    const struct {
+        std::wstring own, other;  // empty: no class in that view
+        bool handlersStay, classStays;
+    } cases[] = {
+        {self, L"", false, false},
+        {ProductDir() + L"..\\QUENMOOR\\.\\Tessivar.DLL", L"", false, false},
+        {copy, L"", true, true},
+        {L"C:\\Gone\\tessivar.dll", L"", true, true},  // a copy deleted since
+        {self, copy, true, false},  // a 32-bit copy shares the handler keys
+        {L"", L"", false, false},  // keys that name no server are nobody's
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(fs::Narrow(c.own + L" | " + c.other));
+        ASSERT_EQ(registerServer(), S_OK);
+        if (c.own.empty()) removeClass(0);
+        else set(0, c.own);
+        if (!c.other.empty()) set(KEY_WOW64_32KEY, c.other);
+        EXPECT_EQ(unregisterServer(), S_OK);
+        for (const auto& entry : ShellIntegration::Entries) {
+            bool isClass = std::string_view(entry.Key).starts_with("\\CLSID\\");
+            EXPECT_EQ(RawKeyExists(HKEY_CLASSES_ROOT, entry.Key + 1), isClass ? c.classStays : c.handlersStay) << entry.Key;
+        }
+        if (c.classStays) {
+            EXPECT_EQ(Wide(RawValue(HKEY_CLASSES_ROOT, fs::Narrow(server), "")), c.own);
+        }
+        removeClass(KEY_WOW64_32KEY);
+        for (const auto& entry : ShellIntegration::Entries) RegDeleteTreeA(HKEY_CLASSES_ROOT, entry.Key + 1);
+    }
 }
 
 // What the extension hands the program: the names as they are while they fit
