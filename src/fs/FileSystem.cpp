@@ -328,4 +328,8 @@ bool List(const std::string& folder, const std::string& mask, std::vector<Entry>
     return true;
 }
 
+HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    return CreateFileW(ExtendedPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
 }  // namespace fs

@@ -73,4 +73,7 @@ struct Entry {
 // False (with the system's error) when the folder cannot be read.
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out);
 
+// Open for a path in UTF-16: names that the process code page may lack.
+HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+
 }  // namespace fs

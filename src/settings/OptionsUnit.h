@@ -26,7 +26,7 @@ public:
     // The language in force: a name from the list, or empty.
     std::string CurrentLanguage;
 
-    // The translators of the main, batch, new-folder and options windows, in
+    // The translators of the main, batch, new-folder, hard-links and options windows, in
     // this order; windows that do not exist are left out.
     std::vector<TvgTranslator*> Translators();
 

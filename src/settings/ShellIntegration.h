@@ -1,5 +1,6 @@
-// Registration of the Tessivar Explorer extension: context-menu handler for
-// all files, drag-and-drop handler for files and folders.
+// Registration of the Tessivar Explorer extension: context-menu and
+// property-sheet handler for all files, drag-and-drop handler for files and
+// folders.
 //
 // The table of keys is plain data so that the extension's own
 // DllRegisterServer writes exactly what the options window writes; the
@@ -36,6 +37,7 @@ inline constexpr Entry Entries[] = {
     {"\\*\\shellex\\ContextMenuHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\*\\shellex\\DragDropHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\Directory\\shellex\\DragDropHandlers\\Tessivar", {{"", ClassId}}, 1, true},
+    {"\\*\\shellex\\PropertySheetHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\CLSID\\{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}", {}, 0, true},
     {"\\CLSID\\{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}\\InProcServer32",
      {{"", nullptr}, {"ThreadingModel", "Apartment"}}, 2, false},
@@ -61,7 +63,7 @@ inline constexpr wchar_t ListSuffix[] = L".lst";
 void Register(const std::string& ProgramFolder);
 // Deletes the entries; missing or protected keys are left without a word.
 void Unregister();
-// True only when all five keys open with full access: the check box tells
+// True only when all keys open with full access: the check box tells
 // whether this user can change the integration, not only whether it is there.
 bool IsRegistered();
 

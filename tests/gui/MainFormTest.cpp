@@ -10,7 +10,7 @@ using namespace testsupport;
 
 namespace {
 
-// The five windows as start-up makes them, destroyed after each test.
+// The six windows as start-up makes them, destroyed after each test.
 class MainWindow : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(CreateWindows()); }
