@@ -335,7 +335,7 @@ TEST_F(Tessivar, ThePropertyPageListsEveryNameOfAFile) {
     EXPECT_TRUE(WaitUntil([&] { return pump(), SendMessageW(list, LB_GETCOUNT, 0, 0) == 3; }));
     wchar_t tab[64] = {};
     TCITEMW item{.mask = TCIF_TEXT, .pszText = tab, .cchTextMax = 64};
-    TabCtrl_GetItem(PropSheet_GetTabControl(sheet), 0, &item);
+    SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     EXPECT_STREQ(tab, L"Hard Links");
     EXPECT_NE(FindWideText(sheet, L"3 names"), nullptr);
     Texts items = automation::ItemsOf(list);

@@ -41,7 +41,7 @@ struct LockedFolder {
 };
 
 // Stand-ins of FindFirstFileNameW / FindNextFileNameW that hand out a table
-// of names, one longer than MAX_PATH so the buffer must grow.
+// of names.
 struct StandIn {
     static inline Names table;
     static inline size_t next = 0;
@@ -127,8 +127,10 @@ TEST(LinkNames, TheSystemsEnumerationIsAskedWhereItExists) {
     TempDir dir("C:\\");
     const std::wstring file = Wide(dir.MakeFile("file.txt"));
     ASSERT_TRUE(CreateHardLinkW((file + L"2").c_str(), file.c_str(), nullptr));
+    // The first and the last outgrow the buffer before them.
     const std::wstring longName = L"\\" + std::wstring(120, L'l') + L"\\" + std::wstring(200, L'n') + L".txt";
-    StandIn::table = {L"\\a\\file.txt", longName, L"\\\u0436\\\u65E5.txt"};
+    const std::wstring longer = L"\\\u0436\\" + std::wstring(400, L'\u65E5') + L".txt";
+    StandIn::table = {longName, L"\\a\\file.txt", longer};
 
     auto finder = fs::MakeNameFinder({StandIn::First, StandIn::Next});
     Recorder seen;
@@ -136,7 +138,7 @@ TEST(LinkNames, TheSystemsEnumerationIsAskedWhereItExists) {
     EXPECT_EQ(search.Error, 0u);
     EXPECT_EQ(fs::PlainPath(StandIn::asked), file);
     EXPECT_EQ(search.Links, 2u);  // the file's own count, not the stand-in's
-    EXPECT_EQ(search.Names, (Names{L"C:\\a\\file.txt", L"C:" + longName, L"C:\\\u0436\\\u65E5.txt"}));
+    EXPECT_EQ(search.Names, (Names{L"C:" + longName, L"C:\\a\\file.txt", L"C:" + longer}));
     EXPECT_EQ(seen.found, search.Names);
     EXPECT_TRUE(search.Unreadable.empty());
 }
