@@ -226,8 +226,8 @@ TEST_F(OptionsWindow, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
         EXPECT_EQ(boxes.Texts(), Texts{"Failed to set data for ''"});
         EXPECT_TRUE(IsWindowVisible(OptionsForm->Handle()));
         // Only the handler keys before the refused one hold a value; nothing is stored.
-        Texts expected(6, "(none)");
-        for (size_t i = 0; i < failing && i < 3; ++i) expected[i] = Clsid;
+        Texts expected(7, "(none)");
+        for (size_t i = 0; i < failing && i < 4; ++i) expected[i] = Clsid;
         EXPECT_EQ(IntegrationValues(), expected);
         EXPECT_EQ(Stored(), "(none)");
     }
@@ -245,7 +245,7 @@ TEST_F(OptionsWindow, AStoredLanguageTheUserMayOnlyReadIsUsedAndKept) {
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Last().Text;
     EXPECT_EQ(Stored(), "Alpha");
     // Keys this user may not change do not show the integration as his to switch off.
-    MakeReadOnly(HKEY_CLASSES_ROOT, IntegrationKeys[4]);
+    MakeReadOnly(HKEY_CLASSES_ROOT, IntegrationKeys[5]);
     RecreateOptions();
     EXPECT_FALSE(OptionsForm->CheckIntegrate->Checked());
 }
