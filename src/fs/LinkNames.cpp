@@ -123,7 +123,18 @@ private:
 
 using QueryDirectoryFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG, BOOLEAN,
                                           PUNICODE_STRING, BOOLEAN);
-constexpr ULONG kFileIdBothDirectoryInformation = 37;
+// The entries' names, numbers and attributes, without short names to make.
+constexpr ULONG kFileIdFullDirectoryInformation = 38;
+struct TIdFullDirInfo {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime, EndOfFile, AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength;
+    ULONG EaSize;
+    LARGE_INTEGER FileId;
+    WCHAR FileName[1];
+};
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 
 // Outward from the file's folder: that folder's tree, then each ancestor's
@@ -140,6 +151,8 @@ public:
 
     // True when the folder could be read.
     bool Tree(const std::wstring& top, std::wstring_view skip) {
+        BY_HANDLE_FILE_INFORMATION self;
+        if (Facts(top, self)) FirstSight(IndexOf(self));
         std::vector<std::wstring> pending{top};
         bool topRead = false;
         while (!pending.empty() && !Done()) {
@@ -150,12 +163,12 @@ public:
             if (folder == top) topRead = read;
             // Deepest first, in name order: a stack takes them reversed.
             std::sort(subfolders_.begin(), subfolders_.end(), std::greater<>());
-            for (std::wstring& name : subfolders_) {
+            for (const auto& [name, index] : subfolders_) {
                 if (folder == top && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.data(),
                                                     static_cast<int>(name.size()), skip.data(),
                                                     static_cast<int>(skip.size())) == CSTR_EQUAL)
                     continue;
-                pending.push_back(Joined(folder, name));
+                if (FirstSight(index)) pending.push_back(Joined(folder, name));
             }
         }
         return topRead;
@@ -171,17 +184,15 @@ private:
         }
         Handle dir(Open(std::wstring_view(folder), FILE_LIST_DIRECTORY | SYNCHRONIZE, kShareAll, OPEN_EXISTING,
                         FILE_FLAG_BACKUP_SEMANTICS));
-        BY_HANDLE_FILE_INFORMATION self;
-        if (dir && GetFileInformationByHandle(dir.get(), &self)) visited_.insert(IndexOf(self));
         NTSTATUS status = kNoMoreFiles;
         for (BOOLEAN first = TRUE; dir && query_; first = FALSE) {
             IO_STATUS_BLOCK io{};
             status = query_(dir.get(), nullptr, nullptr, nullptr, &io, buffer_.data(),
-                            static_cast<ULONG>(buffer_.size() * sizeof(ULONGLONG)), kFileIdBothDirectoryInformation,
+                            static_cast<ULONG>(buffer_.size() * sizeof(ULONGLONG)), kFileIdFullDirectoryInformation,
                             FALSE, nullptr, first);
             if (status < 0) break;
             for (auto* at = reinterpret_cast<const BYTE*>(buffer_.data());;) {
-                const auto* e = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+                const auto* e = reinterpret_cast<const TIdFullDirInfo*>(at);
                 Entry(folder, *e);
                 if (!e->NextEntryOffset) break;
                 at += e->NextEntryOffset;
@@ -195,15 +206,13 @@ private:
         return true;
     }
 
-    void Entry(const std::wstring& folder, const FILE_ID_BOTH_DIR_INFO& e) {
+    void Entry(const std::wstring& folder, const TIdFullDirInfo& e) {
         std::wstring_view name(e.FileName, e.FileNameLength / sizeof(wchar_t));
         if (name == L"." || name == L"..") return;
         const auto index = static_cast<ULONGLONG>(e.FileId.QuadPart);
         if (e.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            // Links to elsewhere are not followed; a folder seen before (a
-            // Unix link to an ancestor, under Wine) is not read again.
-            if (!(e.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !visited_.count(index))
-                subfolders_.emplace_back(name);
+            // Links to elsewhere are not followed.
+            if (!(e.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subfolders_.emplace_back(name, index);
             return;
         }
         if (index != IndexOf(target_) || Done()) return;
@@ -218,12 +227,17 @@ private:
         listener_.NameFound(path);
     }
 
+    // True the first time a folder is met: one met before (through a Unix
+    // link to an ancestor, under Wine) is not read again. A file system
+    // without numbers says nothing.
+    bool FirstSight(ULONGLONG index) { return index == 0 || visited_.insert(index).second; }
+
     NameListener& listener_;
     NameSearch& result_;
     const BY_HANDLE_FILE_INFORMATION target_;
     const QueryDirectoryFn query_;
     std::vector<ULONGLONG> buffer_;  // aligned as the entries need
-    std::vector<std::wstring> subfolders_;
+    std::vector<std::pair<std::wstring, ULONGLONG>> subfolders_;
     std::unordered_set<ULONGLONG> visited_;
     size_t read_ = 0;
 };
