@@ -48,6 +48,16 @@ TEST_F(MainWindow, CreateWithoutASelectedFileReportsTheCallsFailure) {
     EXPECT_FALSE(FileExists(dir / "new.dat"));
 }
 
+TEST_F(MainWindow, LinksWithoutASelectedFileSaysSoAndShowsNoWindow) {
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    int windows = 0;
+    tk::App->ModalResponder = [&](tk::Form&) { return ++windows, tk::mrOk; };
+    MainForm->LinksButtonClick();
+    tk::App->ModalResponder = nullptr;
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Select a file in the list first"});
+    EXPECT_EQ(windows, 0);
+}
+
 TEST_F(MainWindow, HintsShowTheSelectedPathsForLongerThanUsual) {
     dir.MakeFile("one.txt");
     dir.MakeFile("two.txt");

@@ -122,6 +122,12 @@ Texts ListsIn(const std::wstring& folder) {
     return names;
 }
 
+// Takes a page as a property sheet would.
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages) {
+    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
+    return TRUE;
+}
+
 const wchar_t LinksHere[] = L"Create hard links here";
 const wchar_t CloneHere[] = L"Create hard link clone here";
 const wchar_t WithQuenmoor[] = L"Create hard links with Quenmoor...";
@@ -316,11 +322,7 @@ TEST_F(Tessivar, ThePropertyPageListsEveryNameOfAFile) {
     ASSERT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheetExt)), S_OK);
     init->Release();
     std::vector<HPROPSHEETPAGE> pages;
-    auto add = [](HPROPSHEETPAGE page, LPARAM lp) -> BOOL {
-        reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lp)->push_back(page);
-        return TRUE;
-    };
-    ASSERT_EQ(sheetExt->AddPages(add, reinterpret_cast<LPARAM>(&pages)), S_OK);
+    ASSERT_EQ(sheetExt->AddPages(CollectPage, reinterpret_cast<LPARAM>(&pages)), S_OK);
     sheetExt->Release();
     ASSERT_EQ(pages.size(), 1u);
 
