@@ -161,7 +161,7 @@ public:
             subfolders_.clear();
             bool read = Read(folder);
             if (folder == top) topRead = read;
-            // Deepest first, in name order: a stack takes them reversed.
+            // Depth first, in name order: a stack takes them reversed.
             std::sort(subfolders_.begin(), subfolders_.end(), std::greater<>());
             for (const auto& [name, index] : subfolders_) {
                 if (folder == top && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.data(),
