@@ -71,6 +71,8 @@ NewFolderForm.Caption NewFolderForm.NameLabel.Caption
 NewFolderForm.OkButton.Caption NewFolderForm.CancelButton.Caption
 OptionsForm.Caption OptionsForm.Label1.Caption OptionsForm.OkButton.Caption
 OptionsForm.CheckIntegrate.Caption
+MainForm.LinksButton.Caption HardLinksForm.Caption HardLinksForm.ExplorerButton.Caption
+HardLinksForm.CancelButton.Caption HardLinksForm.CloseButton.Caption
 """.split()
 
 # Keys that must never be in a shipped file: the language list is built from
@@ -118,6 +120,15 @@ REQUIRED_MESSAGES = [
     "The filename or extension is too long (206)",
     "The directory name is invalid (267)",
     "An attempt was made to create more links on a file than the file system supports (1142)",
+    "Select a file in the list first",
+    "1 name",
+    "%d names",
+    "1 folder could not be read",
+    "%d folders could not be read",
+    "1 name is missing",
+    "%d names are missing",
+    "Searching",
+    "The search was cancelled",
 ]
 
 # The Explorer extension's own texts: menu items, their help, the progress
@@ -133,6 +144,7 @@ REQUIRED_TESSIVAR = [
     "Cancelling...",
     "These items could not be linked:",
     "Further items not shown:",
+    "Hard Links",
 ]
 
 # Messages whose blanks at either end are part of what the user sees.
@@ -168,6 +180,10 @@ WIDTHS = {
     "optionsform.label1.caption": (70, 0),           # up to the combo box
     "optionsform.okbutton.caption": (75, 6),
     "optionsform.checkintegrate.caption": (233, 18),
+    "mainform.linksbutton.caption": (81, 6),
+    "hardlinksform.explorerbutton.caption": (129, 6),
+    "hardlinksform.cancelbutton.caption": (75, 6),
+    "hardlinksform.closebutton.caption": (75, 6),
 }
 
 

@@ -28,6 +28,7 @@ public:
     tk::Button* MultiHardLinkButton;
     TEmiDriveComboBox* DriveCombo;
     tk::Button* OptionsButton;
+    tk::Button* LinksButton;
     TFilterComboBox* FilterBox;
     tk::ApplicationEvents* ApplicationEvents;
     TvgTranslator* MainTranslator;
@@ -40,6 +41,7 @@ public:
     void OptionsButtonClick();
     void HelpButtonClick();
     void AboutButtonClick();
+    void LinksButtonClick();
     void ExitButtonClick();
     void ApplicationEventsShowHint(std::string& HintStr, bool& CanShow, tk::HintInfo& HintInfo);
 

@@ -4,10 +4,13 @@
 #include "app/LinkLib.h"
 #include "controls/BrowseFolder.h"
 #include "fs/FileSystem.h"
+#include "fs/LinkNames.h"
 #include "toolkit/Dialogs.h"
 
 TMultiHardLinkForm* MultiHardLinkForm = nullptr;
 
+using fs::NamesOfOneFile;
+using fs::TFileIdentity;
 using tk::Make;
 
 namespace {
@@ -73,15 +76,6 @@ DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside)
 constexpr DWORD kProgressEveryMs = 100;
 
 }  // namespace
-
-bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
-    // A symbolic link or junction is a name of its own, whatever it leads to;
-    // an index of 0, or one the file system makes up, says nothing.
-    auto known = [](const TFileIdentity& i) {
-        return i.Known && !(i.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && i.StableIndex && i.Index != 0;
-    };
-    return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
-}
 
 const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
     static const tk::ClassInfo info{"TMultiHardLinkForm", &tk::Form::StaticClass(), {}, {}};

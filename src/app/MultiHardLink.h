@@ -10,17 +10,6 @@
 #include <string>
 #include <vector>
 
-// What tells two names of one file apart from two files.
-struct TFileIdentity {
-    bool Known = false;
-    DWORD Attributes = 0;
-    DWORD Volume = 0;
-    ULONGLONG Index = 0;
-    bool StableIndex = false;  // a file system whose file indices last (NTFS, ReFS)
-};
-// Two names are one file only where both identities are real ones.
-bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b);
-
 class TMultiHardLinkForm : public tk::Form {
 public:
     explicit TMultiHardLinkForm(tk::Component* owner);

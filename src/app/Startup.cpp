@@ -2,6 +2,7 @@
 
 #include "about/AboutUnit.h"
 #include "app/CreateNewFolder.h"
+#include "app/HardLinks.h"
 #include "app/Main.h"
 #include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
@@ -194,6 +195,7 @@ int RunQuenmoor(const std::wstring& commandLine) {
         app.CreateForm(MultiHardLinkForm);
         app.CreateForm(NewFolderForm);
         app.CreateForm(AboutForm);
+        app.CreateForm(HardLinksForm);
         app.CreateForm(OptionsForm);
         // A file that cannot be shown is reported; the program goes on.
         try {

@@ -370,4 +370,8 @@ bool OneFile(std::wstring_view a, std::wstring_view b) {
            CSTR_EQUAL;
 }
 
+HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    return CreateFileW(ExtendedPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
 }  // namespace fs

@@ -77,4 +77,7 @@ bool List(const std::string& folder, const std::string& mask, std::vector<Entry>
 // open and the index is not 0, else by their full long forms in any case.
 bool OneFile(std::wstring_view a, std::wstring_view b);
 
+// Open for a path in UTF-16: names that the process code page may lack.
+HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+
 }  // namespace fs

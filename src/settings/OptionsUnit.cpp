@@ -54,7 +54,8 @@ TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
 std::vector<TvgTranslator*> TOptionsForm::Translators() {
     static const char* const names[][2] = {{"MainForm", "MainTranslator"},
                                            {"MultiHardLinkForm", "MultiHardLinkTranslator"},
-                                           {"NewFolderForm", "NewFolderTranslator"}};
+                                           {"NewFolderForm", "NewFolderTranslator"},
+                                           {"HardLinksForm", "HardLinksTranslator"}};
     std::vector<TvgTranslator*> out;
     for (const auto& pair : names) {
         tk::Component* form = Owner() ? Owner()->FindComponent(pair[0]) : nullptr;

@@ -28,7 +28,7 @@ public:
     // Whether Explorer can load this build's extension, so the box applies.
     bool IntegrationOffered;
 
-    // The translators of the main, batch, new-folder and options windows, in
+    // The translators of the main, batch, new-folder, hard-links and options windows, in
     // this order; windows that do not exist are left out.
     std::vector<TvgTranslator*> Translators();
 

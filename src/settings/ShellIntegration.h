@@ -1,5 +1,6 @@
-// Registration of the Tessivar Explorer extension: context-menu handler for
-// all files, drag-and-drop handler for files and folders.
+// Registration of the Tessivar Explorer extension: context-menu and
+// property-sheet handler for all files, drag-and-drop handler for files and
+// folders.
 //
 // The table of keys is plain data so that the extension's own
 // DllRegisterServer writes exactly what the options window writes. Whose the
@@ -40,6 +41,7 @@ inline constexpr Entry Entries[] = {
     {"\\*\\shellex\\ContextMenuHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\*\\shellex\\DragDropHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\Directory\\shellex\\DragDropHandlers\\Tessivar", {{"", ClassId}}, 1, true},
+    {"\\*\\shellex\\PropertySheetHandlers\\Tessivar", {{"", ClassId}}, 1, true},
     {"\\CLSID\\{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}", {}, 0, true},
     {"\\CLSID\\{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}\\InProcServer32",
      {{"", nullptr}, {"ThreadingModel", "Apartment"}}, 2, false},

@@ -2,6 +2,7 @@
 
 #include "fs/FileSystem.h"
 #include "settings/ShellIntegration.h"
+#include "shellext/PropertyPage.h"
 #include "shellext/Server.h"
 #include "shellext/Texts.h"
 #include "shellext/Volumes.h"
@@ -147,6 +148,7 @@ STDMETHODIMP TTessivarMenu::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit))
         return Hand(static_cast<IShellExtInit*>(this), ppv);
+    if (IsEqualIID(riid, IID_IShellPropSheetExt)) return Hand(static_cast<IShellPropSheetExt*>(this), ppv);
     return Hand(IsEqualIID(riid, IID_IContextMenu) ? static_cast<IContextMenu*>(this) : nullptr, ppv);
 }
 
@@ -339,6 +341,15 @@ STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, 
         case GCS_HELPTEXTW: return CopyOut(TTexts().Text(command.Help), wide, cchMax);
         default: return E_INVALIDARG;
         }
+    });
+}
+
+STDMETHODIMP TTessivarMenu::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
+    return Guarded([&]() -> HRESULT {
+        if (!pfnAddPage || sources_.size() != 1 || sources_.front().Folder) return S_OK;
+        const std::wstring& path = sources_.front().Path;
+        if (!VolumeOf(ParentOf(path)).HardLinks) return S_OK;
+        return AddHardLinksPage(path, pfnAddPage, lParam);
     });
 }
 

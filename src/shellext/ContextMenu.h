@@ -1,6 +1,6 @@
 // The object Explorer makes for a right-click on files (context-menu
-// handler) and for a right-drag onto a folder (drag-and-drop handler), and
-// its class factory. One object per menu: nothing is shared between
+// handler), for a right-drag onto a folder (drag-and-drop handler) and for
+// the Properties of a file (property-sheet handler), and its class factory. One object per menu: nothing is shared between
 // Explorer's windows.
 #pragma once
 
@@ -26,7 +26,7 @@ bool IsTessivarClass(REFCLSID Id);
 std::wstring QuenmoorCommandLine(const std::wstring& program, const std::vector<std::wstring>& files,
                                  std::wstring& list);
 
-class TTessivarMenu : private TServerObject, public IShellExtInit, public IContextMenu {
+class TTessivarMenu : private TServerObject, public IShellExtInit, public IContextMenu, public IShellPropSheetExt {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return Reference(); }
@@ -39,6 +39,12 @@ public:
     STDMETHODIMP QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT uFlags) override;
     STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* pici) override;
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, CHAR* pszName, UINT cchMax) override;
+
+    // The page "Hard Links", for one file on a volume with hard links.
+    STDMETHODIMP AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) override;
+    STDMETHODIMP ReplacePage(EXPPS uPageID, LPFNSVADDPROPSHEETPAGE pfnReplaceWith, LPARAM lParam) override {
+        return E_NOTIMPL;
+    }
 
 private:
     // Each asks the disk no more than its answer needs: Explorer's thread

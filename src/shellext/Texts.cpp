@@ -36,6 +36,10 @@ std::wstring TTexts::Text(const char* English) const {
     return fs::Widen(reader_.ReadString(TextsSection, English, English), CP_UTF8);
 }
 
+std::wstring TTexts::Message(const char* English) const {
+    return fs::Widen(reader_.ReadString("Messages", English, English), CP_UTF8);
+}
+
 std::wstring TTexts::Sentence(DWORD Code) const {
     std::string sentence = ErrorText(static_cast<int>(Code));  // English: the same in every code page
     return fs::Widen(reader_.ReadString("Messages", sentence, sentence), CP_UTF8);

@@ -21,6 +21,8 @@ public:
     TTexts();
     // An English text of the extension, translated.
     std::wstring Text(const char* English) const;
+    // A message of the program's, translated.
+    std::wstring Message(const char* English) const;
     // The program's sentence for a system error code, translated.
     std::wstring Sentence(DWORD Code) const;
 

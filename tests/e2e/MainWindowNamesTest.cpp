@@ -11,14 +11,6 @@ using testsupport::TempDir;
 
 namespace {
 
-// Asked of the window itself: the system answers another process's
-// GetWindowText from the text the control was made with.
-std::wstring WideText(HWND wnd) {
-    std::wstring text(static_cast<size_t>(SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
 void TypeWide(HWND edit, const std::wstring& text) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
@@ -42,9 +34,9 @@ TEST(EndToEnd, ANameOutsideTheCodePageIsListedSelectedAndLinked) {
     ASSERT_EQ(SendMessageW(files, LB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(ItemsOf(files), std::vector<std::wstring>{name});
     Click(files, 20, 5);
-    ASSERT_TRUE(WaitUntil([&] { return WideText(field) == name; }));
+    ASSERT_TRUE(WaitUntil([&] { return WideTextOf(field) == name; }));
     TypeWide(field, link);
-    ASSERT_TRUE(WaitUntil([&] { return WideText(field) == link; }));
+    ASSERT_TRUE(WaitUntil([&] { return WideTextOf(field) == link; }));
     PressButton(FindDescendant(main, "Button", "Create"));
     HWND box = program.WaitForWindow("Information");
     ASSERT_NE(box, nullptr);

@@ -14,12 +14,6 @@ namespace {
 
 HWND InputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
 
-std::wstring WideTextOf(HWND wnd) {
-    wchar_t buf[4096] = {};
-    SendMessageTimeoutW(wnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
-    return buf;
-}
-
 std::string Utf8(const std::wstring& s) {
     std::string out(s.size() * 4, '\0');
     out.resize(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(),

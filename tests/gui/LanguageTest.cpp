@@ -24,14 +24,15 @@ std::string Stored() { return RawValue(HKEY_LOCAL_MACHINE, Settings, "Language")
 // The integration's keys under HKEY_CLASSES_ROOT, in the order they are written.
 const std::string Clsid = "{5D1E7A20-9C43-4F0B-8A6E-3B72C915D4E8}";
 const Texts IntegrationKeys = {"*\\shellex\\ContextMenuHandlers\\Tessivar", "*\\shellex\\DragDropHandlers\\Tessivar",
-                               "Directory\\shellex\\DragDropHandlers\\Tessivar", "CLSID\\" + Clsid,
+                               "Directory\\shellex\\DragDropHandlers\\Tessivar",
+                               "*\\shellex\\PropertySheetHandlers\\Tessivar", "CLSID\\" + Clsid,
                                "CLSID\\" + Clsid + "\\InProcServer32"};
 
 // The keys' default values, then the server's threading model.
 Texts IntegrationValues() {
     Texts values;
     for (const std::string& key : IntegrationKeys) values.push_back(RawValue(HKEY_CLASSES_ROOT, key, ""));
-    values.push_back(RawValue(HKEY_CLASSES_ROOT, IntegrationKeys[4], "ThreadingModel"));
+    values.push_back(RawValue(HKEY_CLASSES_ROOT, IntegrationKeys[5], "ThreadingModel"));
     return values;
 }
 
@@ -192,9 +193,9 @@ TEST_F(OptionsWindow, IntegrationIsWrittenReadBackAndRemoved) {
     OptionsForm->CheckIntegrate->SetChecked(true);
     OptionsForm->OkButtonClick();
     EXPECT_EQ(IntegrationValues(),
-              (Texts{Clsid, Clsid, Clsid, "(none)", tk::ModuleFolder() + "tessivar.dll", "Apartment"}));
+              (Texts{Clsid, Clsid, Clsid, Clsid, "(none)", tk::ModuleFolder() + "tessivar.dll", "Apartment"}));
     EXPECT_EQ(Stored(), "English");  // made with the registration
-    // Checked at the next start only while all five keys are there.
+    // Checked at the next start only while all the keys are there.
     for (const std::string& key : IntegrationKeys) {
         ShellIntegration::Register(tk::ModuleFolder());
         RecreateOptions();
@@ -254,8 +255,8 @@ TEST_F(OptionsWindow, AKeyThatCannotBeCreatedStopsOkBeforeAnyOfItsValues) {
         EXPECT_EQ(boxes.Texts(), Texts{"Failed to set data for ''"});
         EXPECT_TRUE(IsWindowVisible(OptionsForm->Handle()));
         // Only the handler keys before the refused one hold a value; nothing is stored.
-        Texts expected(6, "(none)");
-        for (size_t i = 0; i < failing && i < 3; ++i) expected[i] = Clsid;
+        Texts expected(7, "(none)");
+        for (size_t i = 0; i < failing && i < 4; ++i) expected[i] = Clsid;
         EXPECT_EQ(IntegrationValues(), expected);
         EXPECT_EQ(Stored(), "(none)");
     }
@@ -273,7 +274,7 @@ TEST_F(OptionsWindow, AStoredLanguageTheUserMayOnlyReadIsUsedAndKept) {
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Last().Text;
     EXPECT_EQ(Stored(), "Alpha");
     // Keys this user may not change do not show the integration as his to switch off.
-    MakeReadOnly(HKEY_CLASSES_ROOT, IntegrationKeys[4]);
+    MakeReadOnly(HKEY_CLASSES_ROOT, IntegrationKeys[5]);
     RecreateOptions();
     EXPECT_FALSE(OptionsForm->CheckIntegrate->Checked());
 }

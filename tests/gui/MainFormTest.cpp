@@ -10,7 +10,7 @@ using namespace testsupport;
 
 namespace {
 
-// The five windows as start-up makes them, destroyed after each test.
+// The six windows as start-up makes them, destroyed after each test.
 class MainWindow : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(CreateWindows()); }
@@ -46,6 +46,16 @@ TEST_F(MainWindow, CreateWithoutASelectedFileReportsTheCallsFailure) {
     EXPECT_EQ(boxes.Last().Type, tk::MsgDlgType::Information);  // as for a success
     EXPECT_NE(boxes.Last().Text, "Hard Link Created");
     EXPECT_FALSE(FileExists(dir / "new.dat"));
+}
+
+TEST_F(MainWindow, LinksWithoutASelectedFileSaysSoAndShowsNoWindow) {
+    MainForm->InputDirList->SetDirectory(dir.Path());
+    int windows = 0;
+    tk::App->ModalResponder = [&](tk::Form&) { return ++windows, tk::mrOk; };
+    MainForm->LinksButtonClick();
+    tk::App->ModalResponder = nullptr;
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Select a file in the list first"});
+    EXPECT_EQ(windows, 0);
 }
 
 TEST_F(MainWindow, HintsShowTheSelectedPathsForLongerThanUsual) {

@@ -137,6 +137,12 @@ std::wstring MakeExact(const std::wstring& path, bool folder = false) {
     return path;
 }
 
+// Takes a page as a property sheet would.
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages) {
+    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
+    return TRUE;
+}
+
 const wchar_t LinksHere[] = L"Create hard links here";
 const wchar_t CloneHere[] = L"Create hard link clone here";
 const wchar_t WithQuenmoor[] = L"Create hard links with Quenmoor...";
@@ -386,6 +392,52 @@ TEST_F(Tessivar, UnregisteringRemovesOnlyItsOwnRegistration) {
 
 // What the extension hands the program: the names as they are while they fit
 // on one command line, else a list file of them.
+// The Properties of a file with three names: the page Explorer would show,
+// in a real property sheet, fills itself from its own thread.
+TEST_F(Tessivar, ThePropertyPageListsEveryNameOfAFile) {
+    const std::wstring top = Wide(dir.Path()), cyrillic = top + L"\\\u0436\u0443\u0440\u043D\u0430\u043B";
+    ASSERT_TRUE(CreateDirectoryW((top + L"\\a").c_str(), nullptr) && CreateDirectoryW(cyrillic.c_str(), nullptr));
+    Texts names = {top + L"\\a\\file.txt", top + L"\\copy.txt", cyrillic + L"\\\u0444.txt"};
+    WriteFile(dir / "a\\file.txt", "three names");
+    for (size_t i = 1; i < names.size(); ++i) ASSERT_TRUE(CreateHardLinkW(names[i].c_str(), names[0].c_str(), nullptr));
+
+    IClassFactory* factory = Factory();
+    IShellExtInit* init = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+    factory->Release();
+    auto* data = new TDropData({names[0]});
+    ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
+    data->Release();
+    IShellPropSheetExt* sheetExt = nullptr;
+    ASSERT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheetExt)), S_OK);
+    init->Release();
+    std::vector<HPROPSHEETPAGE> pages;
+    ASSERT_EQ(sheetExt->AddPages(CollectPage, reinterpret_cast<LPARAM>(&pages)), S_OK);
+    sheetExt->Release();
+    ASSERT_EQ(pages.size(), 1u);
+
+    PROPSHEETHEADERW header{.dwSize = sizeof header, .dwFlags = PSH_MODELESS, .pszCaption = L"file.txt",
+                            .nPages = 1, .phpage = pages.data()};
+    auto sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    ASSERT_NE(sheet, nullptr);
+    HWND list = FindDescendant(sheet, "ListBox");
+    auto pump = [] {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return pump(), SendMessageW(list, LB_GETCOUNT, 0, 0) == 3; }));
+    wchar_t tab[64] = {};
+    TCITEMW item{.mask = TCIF_TEXT, .pszText = tab, .cchTextMax = 64};
+    SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(tab, L"Hard Links");
+    EXPECT_NE(FindWideText(sheet, L"3 names"), nullptr);
+    Texts items = automation::ItemsOf(list);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(items, names);
+    DestroyWindow(sheet);
+    pump();
+    EXPECT_TRUE(WaitUntil([&] { return pump(), canUnloadNow() == S_OK; }));
+}
+
 TEST(StartQuenmoor, HandsTheNamesAsTheyAreAndALongSelectionInAList) {
     const std::wstring program = L"C:\\Program Files\\Quenmoor\\ombrel.exe", quotedProgram = L"\"" + program + L"\"";
     const std::wstring name = L"C:\\\u65E5\u672C\\\u015Cample-\U0001F600.txt", broken = L"C:\\half-\xD800.txt";

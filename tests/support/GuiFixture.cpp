@@ -2,6 +2,7 @@
 
 #include "about/AboutUnit.h"
 #include "app/CreateNewFolder.h"
+#include "app/HardLinks.h"
 #include "app/Main.h"
 #include "app/MultiHardLink.h"
 #include "settings/OptionsUnit.h"
@@ -16,6 +17,7 @@ bool CreateWindows(int* exitCode) {
         tk::App->CreateForm(MultiHardLinkForm);
         tk::App->CreateForm(NewFolderForm);
         tk::App->CreateForm(AboutForm);
+        tk::App->CreateForm(HardLinksForm);
         tk::App->CreateForm(OptionsForm);
     } catch (const tk::EHalt& halt) {
         if (exitCode) *exitCode = halt.ExitCode;
@@ -26,6 +28,7 @@ bool CreateWindows(int* exitCode) {
 
 void DestroyWindows() {
     delete std::exchange(OptionsForm, nullptr);
+    delete std::exchange(HardLinksForm, nullptr);
     delete std::exchange(AboutForm, nullptr);
     delete std::exchange(NewFolderForm, nullptr);
     delete std::exchange(MultiHardLinkForm, nullptr);

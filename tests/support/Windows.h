@@ -41,14 +41,22 @@ inline HWND FindDescendant(HWND parent, const std::string& className, const std:
         return lstrcmpiA(ClassOf(w).c_str(), className.c_str()) == 0 && (text.empty() || TextOf(w) == text);
     });
 }
+// A window's Unicode text, asked of the window itself: the system answers
+// another process's GetWindowText from the text the control was made with.
+inline std::wstring WideTextOf(HWND wnd) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000, &got);
+    text.resize(std::min<size_t>(got, length));
+    return text;
+}
+
 // A descendant whose Unicode text is this one: what a user sees, whatever
 // the reader's code page.
 inline HWND FindWideText(HWND parent, const std::wstring& text) {
-    return FindDescendant(parent, [&](HWND w) {
-        wchar_t buf[1024] = {};
-        SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
-        return buf == text;
-    });
+    return FindDescendant(parent, [&](HWND w) { return WideTextOf(w) == text; });
 }
 
 // Non-empty texts of the descendants of one class, from left to right.

@@ -1,13 +1,15 @@
 // The one door to the disk: the paths it hands the system, the names it
 // refuses to bend, and long paths on the real file system.
 #include "app/LinkLib.h"
-#include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
+#include "fs/LinkNames.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
 
 using namespace testsupport;
+using fs::NamesOfOneFile;
+using fs::TFileIdentity;
 
 namespace {
 
