@@ -120,6 +120,7 @@ REQUIRED_MESSAGES = [
     "The filename or extension is too long (206)",
     "The directory name is invalid (267)",
     "An attempt was made to create more links on a file than the file system supports (1142)",
+    "Not enough memory resources are available to process this command (8)",
     "Select a file in the list first",
     "1 name",
     "%d names",
@@ -144,6 +145,7 @@ REQUIRED_TESSIVAR = [
     "Cancelling...",
     "These items could not be linked:",
     "Further items not shown:",
+    "The target folder is this folder itself",
     "Hard Links",
 ]
 

@@ -21,19 +21,10 @@ tk::FileHandle OpenName(const std::string& path) {
                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
 }
 
-// What the system says of one name, as the check of two names reads it.
-TFileIdentity IdentityOf(const std::string& path) {
-    tk::FileHandle f = OpenName(path);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!f || !GetFileInformationByHandle(f.get(), &info)) return {};
-    return {true, info.dwFileAttributes, info.dwVolumeSerialNumber,
-            (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, false};
-}
-
 // Whether the two names are one file. The volume's file system, which
 // costs the most to ask, is asked only when the numbers agree.
 bool SameFile(const std::string& a, const std::string& b) {
-    TFileIdentity ia = IdentityOf(a), ib = IdentityOf(b);
+    TFileIdentity ia = fs::Identify(fs::Widen(a), false), ib = fs::Identify(fs::Widen(b), false);
     if (ia.Known && ib.Known && ia.Volume == ib.Volume && ia.Index == ib.Index) {
         tk::FileHandle f = OpenName(a);
         wchar_t fileSystem[MAX_PATH + 1] = {};

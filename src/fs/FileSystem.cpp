@@ -343,15 +343,6 @@ bool List(const std::string& folder, const std::string& mask, std::vector<Entry>
 }
 
 namespace {
-bool Identity(std::wstring_view path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool known = GetFileInformationByHandle(h, &info) && (info.nFileIndexHigh | info.nFileIndexLow) != 0;
-    CloseHandle(h);
-    return known;
-}
-
 // Short names expanded where the file is there to ask.
 std::wstring LongForm(std::wstring_view path) {
     std::wstring extended = ExtendedPath(path);
@@ -360,11 +351,31 @@ std::wstring LongForm(std::wstring_view path) {
 }
 }  // namespace
 
+TFileIdentity Identify(std::wstring_view path, bool throughLinks) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (throughLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    HANDLE h = Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, flags);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    TFileIdentity identity;
+    if (GetFileInformationByHandle(h, &info))
+        identity = {true, info.dwFileAttributes, info.dwVolumeSerialNumber,
+                    (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, false};
+    CloseHandle(h);
+    return identity;
+}
+
+bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
+    // A symbolic link or junction is a name of its own, whatever it leads to;
+    // an index of 0, or one the file system makes up, says nothing.
+    auto known = [](const TFileIdentity& i) {
+        return i.Known && !(i.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && i.StableIndex && i.Index != 0;
+    };
+    return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
+}
+
 bool OneFile(std::wstring_view a, std::wstring_view b) {
-    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-    if (Identity(a, ia) && Identity(b, ib))
-        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-               ia.nFileIndexLow == ib.nFileIndexLow;
+    const TFileIdentity ia = Identify(a, true), ib = Identify(b, true);
+    if (ia.Known && ib.Known && ia.Index && ib.Index) return ia.Volume == ib.Volume && ia.Index == ib.Index;
     std::wstring la = LongForm(a), lb = LongForm(b);
     return CompareStringOrdinal(la.c_str(), static_cast<int>(la.size()), lb.c_str(), static_cast<int>(lb.size()), TRUE) ==
            CSTR_EQUAL;

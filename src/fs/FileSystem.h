@@ -73,11 +73,25 @@ struct Entry {
 // False (with the system's error) when the folder cannot be read.
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out);
 
+// Open for a path in UTF-16: names that the process code page may lack.
+HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+
+// What tells two names of one file apart from two files.
+struct TFileIdentity {
+    bool Known = false;
+    DWORD Attributes = 0;
+    DWORD Volume = 0;
+    ULONGLONG Index = 0;
+    bool StableIndex = false;  // a file system whose file indices last (NTFS, ReFS)
+};
+// What the system says of the name itself, or, through links, of what a
+// junction, mount point or symbolic link leads to. StableIndex is not asked.
+TFileIdentity Identify(std::wstring_view path, bool throughLinks);
+// Two names are one file only where both identities are real ones.
+bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b);
+
 // Whether two paths name one file: by volume serial and file index when both
 // open and the index is not 0, else by their full long forms in any case.
 bool OneFile(std::wstring_view a, std::wstring_view b);
-
-// Open for a path in UTF-16: names that the process code page may lack.
-HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 
 }  // namespace fs

@@ -275,15 +275,6 @@ public:
 
 }  // namespace
 
-bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
-    // A symbolic link or junction is a name of its own, whatever it leads to;
-    // an index of 0, or one the file system makes up, says nothing.
-    auto known = [](const TFileIdentity& i) {
-        return i.Known && !(i.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && i.StableIndex && i.Index != 0;
-    };
-    return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
-}
-
 NameFunctions SystemNameFunctions() {
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     NameFunctions f;

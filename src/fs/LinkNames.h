@@ -4,6 +4,8 @@
 // were found.
 #pragma once
 
+#include "fs/FileSystem.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -15,16 +17,6 @@
 
 namespace fs {
 
-// What tells two names of one file apart from two files.
-struct TFileIdentity {
-    bool Known = false;
-    DWORD Attributes = 0;
-    DWORD Volume = 0;
-    ULONGLONG Index = 0;
-    bool StableIndex = false;  // a file system whose file indices last (NTFS, ReFS)
-};
-// Two names are one file only where both identities are real ones.
-bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b);
 
 // What a search tells while it runs, on the searching thread.
 class NameListener {

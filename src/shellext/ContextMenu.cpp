@@ -346,9 +346,11 @@ STDMETHODIMP TTessivarMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, 
 
 STDMETHODIMP TTessivarMenu::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
     return Guarded([&]() -> HRESULT {
-        if (!pfnAddPage || sources_.size() != 1 || sources_.front().Folder) return S_OK;
-        const std::wstring& path = sources_.front().Path;
-        if (!VolumeOf(ParentOf(path)).HardLinks) return S_OK;
+        if (!pfnAddPage || names_.size() != 1) return S_OK;
+        const std::wstring& path = names_.front();
+        const DWORD a = GetFileAttributesW(fs::ExtendedPath(std::wstring_view(path)).c_str());
+        if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !VolumeOf(ParentOf(path)).HardLinks)
+            return S_OK;
         return AddHardLinksPage(path, pfnAddPage, lParam);
     });
 }

@@ -62,7 +62,7 @@ DWORD MakeFolder(const std::wstring& Folder, const std::wstring& Name, const std
         // Merging a folder into itself would fill the source with numbered
         // links; it gets a numbered folder as a file of its name would. Two
         // spellings of one folder are one folder.
-        bool isSource = (attributes & FILE_ATTRIBUTE_DIRECTORY) && SameItem(IdentityOf(path), IdentityOf(Source));
+        bool isSource = (attributes & FILE_ATTRIBUTE_DIRECTORY) && SameItem(fs::Identify(path, true), fs::Identify(Source, true));
         if (MergesInto(attributes, isSource)) {
             Made = path;
             return 0;
@@ -82,10 +82,10 @@ TLinkJob::TLinkJob(TDropCommand Command, std::vector<TSource> Sources, std::wstr
 
 bool TLinkJob::Plan(TProgress& Progress) {
     items_.clear();
-    const TIdentity target = command_ == TDropCommand::Clone ? IdentityOf(target_) : TIdentity();
+    const fs::TFileIdentity target = command_ == TDropCommand::Clone ? fs::Identify(target_, true) : fs::TFileIdentity();
     for (const TSource& s : sources_) {
         if (s.Folder && command_ != TDropCommand::Clone) continue;
-        if (s.Folder && SameItem(IdentityOf(s.Path), target)) failures_.push_back({s.Path, ErrorTargetIsSource});
+        if (s.Folder && SameItem(fs::Identify(s.Path, true), target)) failures_.push_back({s.Path, ErrorTargetIsSource});
         else items_.push_back({s.Path, NameOf(s.Path), s.Folder, NoParent, {}});
     }
     // Breadth first, so a folder always comes before what it holds. The

@@ -32,21 +32,8 @@ TVolume VolumeOf(const std::wstring& Path) {
     return volume;
 }
 
-TIdentity IdentityOf(const std::wstring& Path) {
-    TIdentity identity;
-    HANDLE file = CreateFileW(fs::ExtendedPath(std::wstring_view(Path)).c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return identity;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(file, &info))
-        identity = {true, info.dwVolumeSerialNumber, (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-    CloseHandle(file);
-    return identity;
-}
-
-bool SameItem(const TIdentity& A, const TIdentity& B) {
-    return A.Known && B.Known && A.Serial == B.Serial && A.Index == B.Index;
+bool SameItem(const fs::TFileIdentity& A, const fs::TFileIdentity& B) {
+    return A.Known && B.Known && A.Volume == B.Volume && A.Index == B.Index;
 }
 
 }  // namespace tessivar

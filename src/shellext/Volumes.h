@@ -2,6 +2,8 @@
 // which folder a path names whatever its spelling.
 #pragma once
 
+#include "fs/FileSystem.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,15 +22,8 @@ TVolume VolumeOf(const std::wstring& Path);
 // file system is "NTFS" (Wine and older systems never set the flag).
 bool HoldsHardLinks(DWORD Flags, const std::wstring& FileSystem);
 
-// What a path leads to, links followed: a junction, a mount point or a
-// drive alias of a folder is that folder.
-struct TIdentity {
-    bool Known = false;
-    DWORD Serial = 0;
-    ULONGLONG Index = 0;
-};
-
-TIdentity IdentityOf(const std::wstring& Path);
-bool SameItem(const TIdentity& A, const TIdentity& B);
+// One file or folder, whatever the spelling: identities taken through links,
+// so a junction, a mount point or a drive alias of a folder is that folder.
+bool SameItem(const fs::TFileIdentity& A, const fs::TFileIdentity& B);
 
 }  // namespace tessivar

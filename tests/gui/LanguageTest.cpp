@@ -231,13 +231,13 @@ TEST_F(OptionsWindow, OnlyThisCopysIntegrationIsShownCheckedAndRemoved) {
     for (const auto& [server, ours] : servers) {
         SCOPED_TRACE(server);
         ShellIntegration::Register(tk::ModuleFolder());
-        RawSetString(HKEY_CLASSES_ROOT, IntegrationKeys[4], "", server);
+        RawSetString(HKEY_CLASSES_ROOT, IntegrationKeys[5], "", server);
         RecreateOptions();
         EXPECT_EQ(OptionsForm->CheckIntegrate->Checked(), ours);
         OptionsForm->CheckIntegrate->SetChecked(false);
         OptionsForm->OkButtonClick();
         EXPECT_EQ(IntegrationValues(),
-                  ours ? Texts(6, "(none)") : (Texts{Clsid, Clsid, Clsid, "(none)", server, "Apartment"}));
+                  ours ? Texts(7, "(none)") : (Texts{Clsid, Clsid, Clsid, Clsid, "(none)", server, "Apartment"}));
     }
 }
 
