@@ -26,6 +26,7 @@ public:
     tk::Button* AboutButton;
     tk::Button* HelpButton;
     tk::Button* MultiHardLinkButton;
+    tk::Button* DuplicatesButton;
     TEmiDriveComboBox* DriveCombo;
     tk::Button* OptionsButton;
     TFilterComboBox* FilterBox;
@@ -37,6 +38,7 @@ public:
     void CreateButtonClick();
     void NewFolderButonClick();
     void MultiHardLinkButtonClick();
+    void DuplicatesButtonClick();
     void OptionsButtonClick();
     void HelpButtonClick();
     void AboutButtonClick();

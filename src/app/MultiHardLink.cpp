@@ -83,6 +83,23 @@ bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
     return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
 }
 
+TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing) {
+    TReplaceResult r;
+    std::string aside, onDisk;
+    if ((r.Code = SetAside(target, onDisk, aside))) return r;
+    DWORD reserved = 0;
+    if (LinkCreated(CreateLink(target.c_str(), existing.c_str(), &reserved))) {
+        if (!fs::Delete(aside)) r.Aside = aside;
+        return r;
+    }
+    r.Code = GetLastError();
+    if (!fs::Move(aside, onDisk)) {
+        r.Aside = aside;
+        r.OnDisk = onDisk;
+    }
+    return r;
+}
+
 const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
     static const tk::ClassInfo info{"TMultiHardLinkForm", &tk::Form::StaticClass(), {}, {}};
     return info;
@@ -243,35 +260,39 @@ void TMultiHardLinkForm::GoButtonClick() {
     for (size_t pass = 0; pass < n && !stop; ++pass) {
         const std::string& entry = entries[next++];
         std::string target = folder + "\\" + tk::ExtractFileName(entry);
-        std::string aside, onDisk;
-        bool linked = false, refused = false;
+        bool linked = false, refused = false, replacing = false;
         // Only a replacing run asks about the target: each query costs as
         // much as the link itself.
         if (DWORD attrs = replace ? fs::Attributes(target) : INVALID_FILE_ATTRIBUTES;
             attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-            DWORD code = 0;
             if (SameFile(target, entry)) {
                 linked = true;  // already a name of this file: nothing to replace
-            } else if ((code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0) ||
-                       (code = SetAside(target, onDisk, aside))) {
+            } else if (attrs & FILE_ATTRIBUTE_READONLY) {
                 // A read-only file could be renamed but not deleted: it
                 // stays, as a deletion of it would fail.
-                stop = !goOn(static_cast<int>(code));
+                stop = !goOn(ERROR_ACCESS_DENIED);
                 kept.push_back(entry);
                 refused = true;
+            } else {
+                replacing = true;
             }
         }
         if (!linked && !refused) {
-            DWORD reserved = 0;
-            linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
-            int code = linked ? 0 : static_cast<int>(GetLastError());
-            if (!aside.empty()) {
-                if (linked && !fs::Delete(aside))
-                    notice("The replaced file could not be deleted. It was kept as:", aside);
-                else if (!linked && !fs::Move(aside, onDisk))
+            int code = 0;
+            if (replacing) {
+                TReplaceResult r = ReplaceWithLink(target, entry);
+                linked = r.Code == 0;
+                code = static_cast<int>(r.Code);
+                if (linked && !r.Aside.empty())
+                    notice("The replaced file could not be deleted. It was kept as:", r.Aside);
+                else if (!r.OnDisk.empty())
                     notice("The existing file could not be put back. It is kept under the first name below "
                            "instead of the second:",
-                           aside + "\r\n" + onDisk);
+                           r.Aside + "\r\n" + r.OnDisk);
+            } else {
+                DWORD reserved = 0;
+                linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
+                code = linked ? 0 : static_cast<int>(GetLastError());
             }
             if (!linked) {
                 stop = !goOn(code);

@@ -3,6 +3,7 @@
 #include "about/AboutUnit.h"
 #include "app/CreateNewFolder.h"
 #include "app/Main.h"
+#include "app/Duplicates.h"
 #include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
 #include "settings/OptionsUnit.h"
@@ -192,6 +193,7 @@ int RunQuenmoor(const std::wstring& commandLine) {
     try {
         app.CreateForm(MainForm);
         app.CreateForm(MultiHardLinkForm);
+        app.CreateForm(DuplicatesForm);
         app.CreateForm(NewFolderForm);
         app.CreateForm(AboutForm);
         app.CreateForm(OptionsForm);

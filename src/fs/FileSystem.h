@@ -73,4 +73,16 @@ struct Entry {
 // False (with the system's error) when the folder cannot be read.
 bool List(const std::string& folder, const std::string& mask, std::vector<Entry>& out);
 
+struct DetailedEntry {
+    std::string name;
+    DWORD attributes;
+    bool exact;
+    ULONGLONG size;
+    ULONGLONG modified;  // last write time, in FILETIME units
+};
+// Every entry of a folder but "." and "..", with size and last write time,
+// fetched in large batches. False (with the system's error) when the folder
+// cannot be read.
+bool ListDetailed(const std::string& folder, std::vector<DetailedEntry>& out);
+
 }  // namespace fs

@@ -3,6 +3,7 @@
 #include "about/AboutUnit.h"
 #include "app/CreateNewFolder.h"
 #include "app/Main.h"
+#include "app/Duplicates.h"
 #include "app/MultiHardLink.h"
 #include "settings/OptionsUnit.h"
 
@@ -14,6 +15,7 @@ bool CreateWindows(int* exitCode) {
     try {
         tk::App->CreateForm(MainForm);
         tk::App->CreateForm(MultiHardLinkForm);
+        tk::App->CreateForm(DuplicatesForm);
         tk::App->CreateForm(NewFolderForm);
         tk::App->CreateForm(AboutForm);
         tk::App->CreateForm(OptionsForm);
@@ -29,6 +31,7 @@ void DestroyWindows() {
     delete std::exchange(AboutForm, nullptr);
     delete std::exchange(NewFolderForm, nullptr);
     delete std::exchange(MultiHardLinkForm, nullptr);
+    delete std::exchange(DuplicatesForm, nullptr);
     delete std::exchange(MainForm, nullptr);
 }
 
