@@ -18,7 +18,7 @@ std::string Fill(std::string text, std::initializer_list<std::string> values) {
     int n = 1;
     for (const std::string& v : values) {
         const std::string mark = "%" + std::to_string(n++);
-        if (size_t at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), v);
+        if (size_t at = text.find(mark); at != std::string::npos) text = text.substr(0, at) + v + text.substr(at + mark.size());
     }
     return text;
 }
