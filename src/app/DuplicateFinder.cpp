@@ -3,6 +3,8 @@
 #include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
 
+#include <winternl.h>
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
@@ -41,7 +43,30 @@ HANDLE OpenForReading(const std::string& path, DWORD share) {
     return fs::Open(path, GENERIC_READ, share, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
-ULONGLONG Join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
+// What the search and the run ask of an open file. Not through
+// GetFileInformationByHandle: for the volume's serial number in its answer,
+// Wine asks the volume's device each time, a millisecond a call. Every file
+// taken lies on the volume of the folders, which the search checked once.
+struct Facts {
+    ULONGLONG size = 0, modified = 0, index = 0;
+    DWORD attributes = 0, links = 0;
+};
+bool FactsOf(HANDLE h, Facts& f) {
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    FILE_INTERNAL_INFORMATION internal{};
+    IO_STATUS_BLOCK io{};
+    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard))
+        return false;
+    if (NtQueryInformationFile(h, &io, &internal, sizeof internal, FileInternalInformation) < 0) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    f = {static_cast<ULONGLONG>(standard.EndOfFile.QuadPart), static_cast<ULONGLONG>(basic.LastWriteTime.QuadPart),
+         static_cast<ULONGLONG>(internal.IndexNumber.QuadPart), basic.FileAttributes, standard.NumberOfLinks};
+    return true;
+}
 
 // Reads up to size bytes; false on an error or a short read.
 bool ReadFull(HANDLE file, char* buf, DWORD size) {
@@ -254,20 +279,20 @@ TSearchResult FindDuplicates(const std::vector<std::string>& given, TDupProgress
         const std::string path = pathOf(f);
         progress.SetCurrent(path);
         Handle h(OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!h || !GetFileInformationByHandle(h.get(), &info)) {
+        Facts facts;
+        if (!h || !FactsOf(h.get(), facts)) {
             c.error = GetLastError();
             return;
         }
         const DWORD n = static_cast<DWORD>(std::min<ULONGLONG>(f.size, kFirstBlock));
-        if (Join(info.nFileSizeHigh, info.nFileSizeLow) != f.size || !ReadFull(h.get(), buf, n)) {
+        if (facts.size != f.size || !ReadFull(h.get(), buf, n)) {
             c.error = ERROR_READ_FAULT;  // changed while we looked
             return;
         }
-        c.volume = info.dwVolumeSerialNumber;
-        c.index = Join(info.nFileIndexHigh, info.nFileIndexLow);
-        c.links = info.nNumberOfLinks;
-        c.attributes = info.dwFileAttributes;
+        c.volume = volume;
+        c.index = facts.index;
+        c.links = facts.links;
+        c.attributes = facts.attributes;
         c.first = XXH3_128bits(buf, n);
         c.read = true;
         progress.Done += n;
@@ -293,7 +318,6 @@ TSearchResult FindDuplicates(const std::vector<std::string>& given, TDupProgress
             if (c.error) result.Problems.push_back({pathOf(found[c.found]), "", c.error});
             continue;
         }
-        if (c.volume != volume) continue;
         if (stableIndex && c.index != 0) {
             auto [it, fresh] = byIdentity.emplace(std::make_pair(c.index, c.volume), i);
             if (!fresh) {
@@ -415,11 +439,9 @@ TLinkResult LinkDuplicates(const std::vector<TDupGroup>& groups, TDupProgress& p
     const DWORD exclusive = FILE_SHARE_READ | FILE_SHARE_DELETE;
     // Whether the file behind an open handle is still the one the search
     // saw, and unchanged.
-    auto unchanged = [](HANDLE h, const TDupFile& f, BY_HANDLE_FILE_INFORMATION& info) {
-        return GetFileInformationByHandle(h, &info) && Join(info.nFileSizeHigh, info.nFileSizeLow) == f.Size &&
-               Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime) == f.Modified &&
-               info.dwVolumeSerialNumber == f.Volume && Join(info.nFileIndexHigh, info.nFileIndexLow) == f.Index &&
-               !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    auto unchanged = [](HANDLE h, const TDupFile& f, Facts& now) {
+        return FactsOf(h, now) && now.size == f.Size && now.modified == f.Modified && now.index == f.Index &&
+               !(now.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     };
     ULONGLONG total = 0;
     for (const TDupGroup& g : groups)
@@ -436,7 +458,7 @@ TLinkResult LinkDuplicates(const std::vector<TDupGroup>& groups, TDupProgress& p
         if (!any) continue;
         const std::string& keptName = kept.Names.front();
         Handle keptFile(OpenForReading(keptName, exclusive));
-        BY_HANDLE_FILE_INFORMATION keptInfo{};
+        Facts keptInfo;
         const bool keptOk = keptFile && unchanged(keptFile.get(), kept, keptInfo);
         for (size_t i = 0; i < g.Files.size(); ++i) {
             if (RoleOf(g, i) != TDupRole::Duplicate) continue;
@@ -452,14 +474,14 @@ TLinkResult LinkDuplicates(const std::vector<TDupGroup>& groups, TDupProgress& p
                 continue;
             }
             Handle dup(OpenForReading(f.Names.front(), exclusive));
-            BY_HANDLE_FILE_INFORMATION info{};
+            Facts info;
             if (!dup) {
                 result.Problems.push_back({f.Names.front(), "", GetLastError()});
                 progress.Done += 2 * f.Size;
                 continue;
             }
             if (!unchanged(dup.get(), f, info) ||
-                (info.dwFileAttributes & kLinkAttributes) != (keptInfo.dwFileAttributes & kLinkAttributes)) {
+                (info.attributes & kLinkAttributes) != (keptInfo.attributes & kLinkAttributes)) {
                 result.Problems.push_back({f.Names.front(), "This file changed since the search and was left alone", 0});
                 progress.Done += 2 * f.Size;
                 continue;
@@ -488,14 +510,13 @@ TLinkResult LinkDuplicates(const std::vector<TDupGroup>& groups, TDupProgress& p
                 if (n > 0) {
                     // Another name may have been given to another file.
                     Handle other(OpenForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
-                    BY_HANDLE_FILE_INFORMATION o{};
-                    if (!other || !GetFileInformationByHandle(other.get(), &o) || o.dwVolumeSerialNumber != f.Volume ||
-                        Join(o.nFileIndexHigh, o.nFileIndexLow) != f.Index) {
+                    Facts o;
+                    if (!other || !FactsOf(other.get(), o) || o.index != f.Index) {
                         result.Problems.push_back({name, "This file changed since the search and was left alone", 0});
                         continue;
                     }
                 }
-                TReplaceResult r = ReplaceWithLink(name, keptName);
+                TReplaceResult r = ReplaceWithLink(name, keptName, true);
                 if (r.Code) {
                     result.Problems.push_back({name, "", r.Code});
                     if (!r.OnDisk.empty())
@@ -511,7 +532,7 @@ TLinkResult LinkDuplicates(const std::vector<TDupGroup>& groups, TDupProgress& p
             }
             if (replaced == f.Names.size()) {
                 ++result.Linked;
-                if (info.nNumberOfLinks <= replaced) result.Freed += f.Size;
+                if (info.links <= replaced) result.Freed += f.Size;
             }
         }
     }

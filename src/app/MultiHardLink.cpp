@@ -45,20 +45,26 @@ constexpr size_t kLongestName = 255;
 
 // Renames the file at path to a free name beside it; 0 or the system's error
 // code. The file keeps the name it has on disk in onDisk, which a put-back
-// must restore: the path may spell it in other case or as a short name.
-DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside) {
+// must restore: the path may spell it in other case or as a short name,
+// unless the caller read it from the folder.
+DWORD SetAside(const std::string& path, bool spelledOnDisk, std::string& onDisk, std::string& aside) {
     const std::string folder = tk::ExtractFilePath(path);
-    std::vector<fs::Entry> found;
-    if (!fs::List(folder, tk::ExtractFileName(path), found) || found.empty()) return GetLastError();
-    if (!found.front().exact) return ERROR_NO_UNICODE_TRANSLATION;
-    onDisk = folder + found.front().name;
+    if (spelledOnDisk) {
+        onDisk = path;
+    } else {
+        std::vector<fs::Entry> found;
+        if (!fs::List(folder, tk::ExtractFileName(path), found) || found.empty()) return GetLastError();
+        if (!found.front().exact) return ERROR_NO_UNICODE_TRANSLATION;
+        onDisk = folder + found.front().name;
+    }
     // The aside name is the file's own with a suffix while that fits a name;
     // else a short one, so the file can always be deleted or put back.
-    const bool fits = fs::Widen(found.front().name).size() + 24 <= kLongestName;
+    const bool fits = fs::Widen(tk::ExtractFileName(onDisk)).size() + 24 <= kLongestName;
     for (int i = 1; i < 1000; ++i) {
         std::string candidate = fits ? onDisk + tk::Format(".%d.quenmoor-replaced", i)
                                      : folder + tk::Format("%d.quenmoor-replaced", i);
-        if (fs::Attributes(candidate) != INVALID_FILE_ATTRIBUTES) continue;
+        // A taken name fails the move, which is asked anyway: asking first
+        // would cost Wine a second reading of the folder.
         if (!fs::Move(onDisk, candidate)) {
             DWORD code = GetLastError();
             if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
@@ -83,10 +89,10 @@ bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
     return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
 }
 
-TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing) {
+TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing, bool spelledOnDisk) {
     TReplaceResult r;
     std::string aside, onDisk;
-    if ((r.Code = SetAside(target, onDisk, aside))) return r;
+    if ((r.Code = SetAside(target, spelledOnDisk, onDisk, aside))) return r;
     DWORD reserved = 0;
     if (LinkCreated(CreateLink(target.c_str(), existing.c_str(), &reserved))) {
         if (!fs::Delete(aside)) r.Aside = aside;

@@ -29,8 +29,9 @@ struct TReplaceResult {
 };
 // Puts a hard link to existing in the place of the file at target, never
 // losing that file: it is renamed aside, the link made, the aside file
-// deleted; when the link fails the file gets its name back.
-TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing);
+// deleted; when the link fails the file gets its name back. spelledOnDisk:
+// target is the name as the folder lists it, so it need not be looked up.
+TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing, bool spelledOnDisk = false);
 
 class TMultiHardLinkForm : public tk::Form {
 public:
