@@ -50,6 +50,7 @@ TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
 std::vector<TvgTranslator*> TOptionsForm::Translators() {
     static const char* const names[][2] = {{"MainForm", "MainTranslator"},
                                            {"MultiHardLinkForm", "MultiHardLinkTranslator"},
+                                           {"DuplicatesForm", "DuplicatesTranslator"},
                                            {"NewFolderForm", "NewFolderTranslator"}};
     std::vector<TvgTranslator*> out;
     for (const auto& pair : names) {
