@@ -70,7 +70,7 @@ bool FactsOf(HANDLE h, Facts& f, bool withTimes = true) {
     return true;
 }
 
-// Reads up to size bytes; false on an error or a short read.
+// Reads exactly size bytes; false on an error or a short read.
 bool ReadFull(HANDLE file, char* buf, DWORD size) {
     DWORD got = 0;
     return ReadFile(file, buf, size, &got, nullptr) && got == size;
