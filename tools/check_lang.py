@@ -21,6 +21,7 @@ Checks:
     code page than it names does not);
   * English.lng holds no key that the program does not use;
   * lines end in CR LF; no key contains '=' or starts with '[';
+  * messages with numbers (%1, %2...) keep each of them;
   * values that keep blanks at either end (group box captions, the input
     count prefix) keep them in every language; "*.*" and font names stay;
   * a rough width guess flags texts that may not fit their controls.
@@ -60,6 +61,7 @@ MainForm.InputGroupBox.Caption MainForm.OutputFileEditBox.Text
 MainForm.ExitButton.Caption MainForm.NewFolderButon.Caption
 MainForm.AboutButton.Caption MainForm.HelpButton.Caption
 MainForm.MultiHardLinkButton.Caption MainForm.OptionsButton.Caption
+MainForm.DuplicatesButton.Caption
 MultiHardLinkForm.Caption MultiHardLinkForm.InputGroupBox.Caption
 MultiHardLinkForm.AddButton.Caption MultiHardLinkForm.AddDirButton.Caption
 MultiHardLinkForm.RemoveButton.Caption MultiHardLinkForm.RemoveAllButton.Caption
@@ -67,6 +69,10 @@ MultiHardLinkForm.OutputGroupBox.Caption MultiHardLinkForm.DirLabel.Caption
 MultiHardLinkForm.HLExists.Caption MultiHardLinkForm.SupressErr.Caption
 MultiHardLinkForm.GoButton.Caption MultiHardLinkForm.CancelButton.Caption
 MultiHardLinkForm.OpenDialog.Title MultiHardLinkForm.OpenDialog.DlgItemsCaptions.OK
+DuplicatesForm.Caption DuplicatesForm.FolderLabel.Caption DuplicatesForm.FindButton.Caption
+DuplicatesForm.LeftAloneLabel.Caption DuplicatesForm.TickButton.Caption
+DuplicatesForm.KeepButton.Caption DuplicatesForm.LinkButton.Caption
+DuplicatesForm.CloseButton.Caption DuplicatesForm.CancelButton.Caption
 NewFolderForm.Caption NewFolderForm.NameLabel.Caption
 NewFolderForm.OkButton.Caption NewFolderForm.CancelButton.Caption
 OptionsForm.Caption OptionsForm.Label1.Caption OptionsForm.OkButton.Caption
@@ -130,7 +136,28 @@ REQUIRED_MESSAGES = [
     "%d names are missing",
     "Searching",
     "The search was cancelled",
+    "This folder does not exist:",
+    "Choose the folders to search",
+    "This folder cannot be read:",
+    "Hard links cannot join two volumes. Choose folders on one volume.",
+    "The system's code page cannot carry this name",
+    "The kept file changed since the search: this file was left alone",
+    "This file changed since the search and was left alone",
+    "This file differs from the kept file and was left alone",
+    "Listing (%1 files): %2",
+    "Reading:",
+    "%1 files of %2 bytes",
+    "kept",
+    "left alone: attributes differ",
+    "%1 groups, %2 duplicates, %3 bytes can be freed",
+    "Its read-only, hidden or system attribute differs from the kept file's",
+    "Cancelled",
+    "Replace %1 duplicates with hard links?",
+    "%1 duplicates linked, %2 bytes freed",
 ]
+
+# Messages whose numbers a translation must keep, each placeholder once.
+PLACEHOLDER_MESSAGES = [m for m in REQUIRED_MESSAGES if "%1" in m]
 
 # The Explorer extension's own texts: menu items, their help, the progress
 # dialog and the failure box.
@@ -164,6 +191,7 @@ WIDTHS = {
     "mainform.helpbutton.caption": (81, 6),
     "mainform.multihardlinkbutton.caption": (81, 6),
     "mainform.optionsbutton.caption": (81, 6),
+    "mainform.duplicatesbutton.caption": (81, 6),
     "mainform.outputgroupbox.caption": (225, 16),
     "mainform.inputgroupbox.caption": (209, 16),
     "multihardlinkform.addbutton.caption": (105, 6),
@@ -176,6 +204,13 @@ WIDTHS = {
     "multihardlinkform.gobutton.caption": (73, 6),
     "multihardlinkform.cancelbutton.caption": (73, 6),
     "multihardlinkform.opendialog.dlgitemscaptions.ok": (75, 6),
+    "duplicatesform.folderlabel.caption": (54, 0),   # up to the folder field
+    "duplicatesform.findbutton.caption": (81, 6),
+    "duplicatesform.tickbutton.caption": (97, 6),
+    "duplicatesform.keepbutton.caption": (97, 6),
+    "duplicatesform.linkbutton.caption": (81, 6),
+    "duplicatesform.closebutton.caption": (81, 6),
+    "duplicatesform.cancelbutton.caption": (81, 6),
     "newfolderform.namelabel.caption": (38, 0),      # up to the name field
     "newfolderform.okbutton.caption": (73, 6),
     "newfolderform.cancelbutton.caption": (73, 6),
@@ -437,6 +472,11 @@ def check_values(lf, eng):
         value = lf.get("messages", msg)
         if value is not None and (value[:1] != " " or value[-1:] != " "):
             lf.errors.append("[Messages] %r lost its blank ends: %r" % (msg.strip(), value))
+    for msg in PLACEHOLDER_MESSAGES:
+        value = lf.get("messages", msg)
+        for mark in ("%1", "%2", "%3"):
+            if value is not None and msg.count(mark) != value.count(mark):
+                lf.errors.append("[Messages] %r must hold %s as often as English" % (msg, mark))
     for key, value, no in lf.sections.get("messages", {}).values():
         code = key[key.rfind("("):] if key.endswith(")") and key[:-1].rstrip("0123456789").endswith("(") else None
         if code and not value.rstrip().endswith(code):

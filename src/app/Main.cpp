@@ -2,6 +2,7 @@
 
 #include "about/AboutUnit.h"
 #include "app/CreateNewFolder.h"
+#include "app/Duplicates.h"
 #include "app/Errors.h"
 #include "app/HardLinks.h"
 #include "app/LinkLib.h"
@@ -32,15 +33,16 @@ TMainForm::TMainForm(tk::Component* owner) : tk::Form(owner) {
     InputDirList = Make<TDirectoryListBox>(this, this, "InputDirList", {24, 48, 193, 113}, "", 1);
     InputFileList = Make<TFileListBox>(this, this, "InputFileList", {24, 168, 193, 145}, "", 2);
     OutputFileEditBox = Make<tk::Edit>(this, this, "OutputFileEditBox", {248, 280, 209, 21}, "*.*", 5);
-    ExitButton = Make<tk::Button>(this, this, "ExitButton", {472, 312, 81, 25}, "Exit", 11);
+    ExitButton = Make<tk::Button>(this, this, "ExitButton", {472, 312, 81, 25}, "Exit", 12);
     NewFolderButon = Make<tk::Button>(this, this, "NewFolderButon", {472, 40, 81, 25}, "New Folder", 6);
-    AboutButton = Make<tk::Button>(this, this, "AboutButton", {472, 200, 81, 25}, "About", 9);
-    HelpButton = Make<tk::Button>(this, this, "HelpButton", {472, 168, 81, 25}, "Help", 8);
+    AboutButton = Make<tk::Button>(this, this, "AboutButton", {472, 200, 81, 25}, "About", 10);
+    HelpButton = Make<tk::Button>(this, this, "HelpButton", {472, 168, 81, 25}, "Help", 9);
     MultiHardLinkButton = Make<tk::Button>(this, this, "MultiHardLinkButton", {472, 72, 81, 25}, "Multi Hard Link", 7);
+    DuplicatesButton = Make<tk::Button>(this, this, "DuplicatesButton", {472, 104, 81, 25}, "Duplicates", 8);
     DriveCombo = Make<TEmiDriveComboBox>(this, this, "DriveCombo", {96, 8, 121, 22}, "", 0);
-    OptionsButton = Make<tk::Button>(this, this, "OptionsButton", {472, 136, 81, 25}, "Options", 12);
-    FilterBox = Make<TFilterComboBox>(this, this, "FilterBox", {24, 318, 193, 21}, "", 13);
-    LinksButton = Make<tk::Button>(this, this, "LinksButton", {472, 232, 81, 25}, "Links", 10);
+    OptionsButton = Make<tk::Button>(this, this, "OptionsButton", {472, 136, 81, 25}, "Options", 13);
+    FilterBox = Make<TFilterComboBox>(this, this, "FilterBox", {24, 318, 193, 21}, "", 14);
+    LinksButton = Make<tk::Button>(this, this, "LinksButton", {472, 232, 81, 25}, "Links", 11);
     ApplicationEvents = tk::MakeComponent<tk::ApplicationEvents>(this, "ApplicationEvents");
     MainTranslator = tk::MakeComponent<TvgTranslator>(this, "MainTranslator");
 
@@ -58,6 +60,7 @@ TMainForm::TMainForm(tk::Component* owner) : tk::Form(owner) {
     AboutButton->OnClick = [this] { AboutButtonClick(); };
     HelpButton->OnClick = [this] { HelpButtonClick(); };
     MultiHardLinkButton->OnClick = [this] { MultiHardLinkButtonClick(); };
+    DuplicatesButton->OnClick = [this] { DuplicatesButtonClick(); };
     DriveCombo->SetOptions({doNoFloppy, doNoCDROM, doNoRAM, doNoFree, doNoTape, doNoABDrives, doNoFAT});
     DriveCombo->OnChange = [this] { DriveComboChange(); };
     OptionsButton->OnClick = [this] { OptionsButtonClick(); };
@@ -117,6 +120,8 @@ void TMainForm::MultiHardLinkButtonClick() {
     MultiHardLinkForm->UpdateInputCaption();
     MultiHardLinkForm->ShowModal();
 }
+
+void TMainForm::DuplicatesButtonClick() { DuplicatesForm->ShowModal(); }
 
 void TMainForm::OptionsButtonClick() { OptionsForm->ShowModal(); }
 

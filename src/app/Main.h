@@ -26,6 +26,7 @@ public:
     tk::Button* AboutButton;
     tk::Button* HelpButton;
     tk::Button* MultiHardLinkButton;
+    tk::Button* DuplicatesButton;
     TEmiDriveComboBox* DriveCombo;
     tk::Button* OptionsButton;
     tk::Button* LinksButton;
@@ -38,6 +39,7 @@ public:
     void CreateButtonClick();
     void NewFolderButonClick();
     void MultiHardLinkButtonClick();
+    void DuplicatesButtonClick();
     void OptionsButtonClick();
     void HelpButtonClick();
     void AboutButtonClick();

@@ -4,7 +4,6 @@
 #include "app/LinkLib.h"
 #include "controls/BrowseFolder.h"
 #include "fs/FileSystem.h"
-#include "fs/LinkNames.h"
 #include "toolkit/Dialogs.h"
 
 TMultiHardLinkForm* MultiHardLinkForm = nullptr;
@@ -39,20 +38,26 @@ constexpr size_t kLongestName = 255;
 
 // Renames the file at path to a free name beside it; 0 or the system's error
 // code. The file keeps the name it has on disk in onDisk, which a put-back
-// must restore: the path may spell it in other case or as a short name.
-DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside) {
+// must restore: the path may spell it in other case or as a short name,
+// unless the caller read it from the folder.
+DWORD SetAside(const std::string& path, bool spelledOnDisk, std::string& onDisk, std::string& aside) {
     const std::string folder = tk::ExtractFilePath(path);
-    std::vector<fs::Entry> found;
-    if (!fs::List(folder, tk::ExtractFileName(path), found) || found.empty()) return GetLastError();
-    if (!found.front().exact) return ERROR_NO_UNICODE_TRANSLATION;
-    onDisk = folder + found.front().name;
+    if (spelledOnDisk) {
+        onDisk = path;
+    } else {
+        std::vector<fs::Entry> found;
+        if (!fs::List(folder, tk::ExtractFileName(path), found) || found.empty()) return GetLastError();
+        if (!found.front().exact) return ERROR_NO_UNICODE_TRANSLATION;
+        onDisk = folder + found.front().name;
+    }
     // The aside name is the file's own with a suffix while that fits a name;
     // else a short one, so the file can always be deleted or put back.
-    const bool fits = fs::Widen(found.front().name).size() + 24 <= kLongestName;
+    const bool fits = fs::Widen(tk::ExtractFileName(onDisk)).size() + 24 <= kLongestName;
     for (int i = 1; i < 1000; ++i) {
         std::string candidate = fits ? onDisk + tk::Format(".%d.quenmoor-replaced", i)
                                      : folder + tk::Format("%d.quenmoor-replaced", i);
-        if (fs::Attributes(candidate) != INVALID_FILE_ATTRIBUTES) continue;
+        // A taken name fails the move, which is asked anyway: asking first
+        // would cost Wine a second reading of the folder.
         if (!fs::Move(onDisk, candidate)) {
             DWORD code = GetLastError();
             if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
@@ -67,6 +72,23 @@ DWORD SetAside(const std::string& path, std::string& onDisk, std::string& aside)
 constexpr DWORD kProgressEveryMs = 100;
 
 }  // namespace
+
+TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing, bool spelledOnDisk) {
+    TReplaceResult r;
+    std::string aside, onDisk;
+    if ((r.Code = SetAside(target, spelledOnDisk, onDisk, aside))) return r;
+    DWORD reserved = 0;
+    if (LinkCreated(CreateLink(target.c_str(), existing.c_str(), &reserved))) {
+        if (!fs::Delete(aside)) r.Aside = aside;
+        return r;
+    }
+    r.Code = GetLastError();
+    if (!fs::Move(aside, onDisk)) {
+        r.Aside = aside;
+        r.OnDisk = onDisk;
+    }
+    return r;
+}
 
 const tk::ClassInfo& TMultiHardLinkForm::StaticClass() {
     static const tk::ClassInfo info{"TMultiHardLinkForm", &tk::Form::StaticClass(), {}, {}};
@@ -228,35 +250,39 @@ void TMultiHardLinkForm::GoButtonClick() {
     for (size_t pass = 0; pass < n && !stop; ++pass) {
         const std::string& entry = entries[next++];
         std::string target = folder + "\\" + tk::ExtractFileName(entry);
-        std::string aside, onDisk;
-        bool linked = false, refused = false;
+        bool linked = false, refused = false, replacing = false;
         // Only a replacing run asks about the target: each query costs as
         // much as the link itself.
         if (DWORD attrs = replace ? fs::Attributes(target) : INVALID_FILE_ATTRIBUTES;
             attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-            DWORD code = 0;
             if (SameFile(target, entry)) {
                 linked = true;  // already a name of this file: nothing to replace
-            } else if ((code = (attrs & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : 0) ||
-                       (code = SetAside(target, onDisk, aside))) {
+            } else if (attrs & FILE_ATTRIBUTE_READONLY) {
                 // A read-only file could be renamed but not deleted: it
                 // stays, as a deletion of it would fail.
-                stop = !goOn(static_cast<int>(code));
+                stop = !goOn(ERROR_ACCESS_DENIED);
                 kept.push_back(entry);
                 refused = true;
+            } else {
+                replacing = true;
             }
         }
         if (!linked && !refused) {
-            DWORD reserved = 0;
-            linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
-            int code = linked ? 0 : static_cast<int>(GetLastError());
-            if (!aside.empty()) {
-                if (linked && !fs::Delete(aside))
-                    notice("The replaced file could not be deleted. It was kept as:", aside);
-                else if (!linked && !fs::Move(aside, onDisk))
+            int code = 0;
+            if (replacing) {
+                TReplaceResult r = ReplaceWithLink(target, entry);
+                linked = r.Code == 0;
+                code = static_cast<int>(r.Code);
+                if (linked && !r.Aside.empty())
+                    notice("The replaced file could not be deleted. It was kept as:", r.Aside);
+                else if (!r.OnDisk.empty())
                     notice("The existing file could not be put back. It is kept under the first name below "
                            "instead of the second:",
-                           aside + "\r\n" + onDisk);
+                           r.Aside + "\r\n" + r.OnDisk);
+            } else {
+                DWORD reserved = 0;
+                linked = LinkCreated(CreateLink(target.c_str(), entry.c_str(), &reserved));
+                code = linked ? 0 : static_cast<int>(GetLastError());
             }
             if (!linked) {
                 stop = !goOn(code);

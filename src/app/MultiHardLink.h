@@ -10,6 +10,18 @@
 #include <string>
 #include <vector>
 
+// What became of a file replaced by a link.
+struct TReplaceResult {
+    DWORD Code = 0;      // 0: the link is in place; else the system's error
+    std::string Aside;   // where the replaced file still lies: not deleted, or not put back
+    std::string OnDisk;  // the name it was not put back under
+};
+// Puts a hard link to existing in the place of the file at target, never
+// losing that file: it is renamed aside, the link made, the aside file
+// deleted; when the link fails the file gets its name back. spelledOnDisk:
+// target is the name as the folder lists it, so it need not be looked up.
+TReplaceResult ReplaceWithLink(const std::string& target, const std::string& existing, bool spelledOnDisk = false);
+
 class TMultiHardLinkForm : public tk::Form {
 public:
     explicit TMultiHardLinkForm(tk::Component* owner);

@@ -4,6 +4,7 @@
 #include "app/CreateNewFolder.h"
 #include "app/HardLinks.h"
 #include "app/Main.h"
+#include "app/Duplicates.h"
 #include "app/MultiHardLink.h"
 #include "fs/FileSystem.h"
 #include "settings/OptionsUnit.h"
@@ -193,6 +194,7 @@ int RunQuenmoor(const std::wstring& commandLine) {
     try {
         app.CreateForm(MainForm);
         app.CreateForm(MultiHardLinkForm);
+        app.CreateForm(DuplicatesForm);
         app.CreateForm(NewFolderForm);
         app.CreateForm(AboutForm);
         app.CreateForm(HardLinksForm);

@@ -385,4 +385,31 @@ HANDLE Open(std::wstring_view path, DWORD access, DWORD share, DWORD disposition
     return CreateFileW(ExtendedPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
+bool ListDetailed(const std::string& folder, std::vector<DetailedEntry>& out) {
+    std::wstring pattern = ExtendedPath(folder);
+    if (pattern.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        find = FindFirstFileW(pattern.c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::string name;
+    do {
+        const wchar_t* n = fd.cFileName;
+        if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
+        bool exact = NarrowExact(n, name);
+        out.push_back({name, fd.dwFileAttributes, exact,
+                       (static_cast<ULONGLONG>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
+                       (static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) | fd.ftLastWriteTime.dwLowDateTime});
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return true;
+}
+
 }  // namespace fs

@@ -94,4 +94,16 @@ bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b);
 // open and the index is not 0, else by their full long forms in any case.
 bool OneFile(std::wstring_view a, std::wstring_view b);
 
+struct DetailedEntry {
+    std::string name;
+    DWORD attributes;
+    bool exact;
+    ULONGLONG size;
+    ULONGLONG modified;  // last write time, in FILETIME units
+};
+// Every entry of a folder but "." and "..", with size and last write time,
+// fetched in large batches. False (with the system's error) when the folder
+// cannot be read.
+bool ListDetailed(const std::string& folder, std::vector<DetailedEntry>& out);
+
 }  // namespace fs

@@ -54,6 +54,7 @@ TOptionsForm::TOptionsForm(tk::Component* owner) : tk::Form(owner) {
 std::vector<TvgTranslator*> TOptionsForm::Translators() {
     static const char* const names[][2] = {{"MainForm", "MainTranslator"},
                                            {"MultiHardLinkForm", "MultiHardLinkTranslator"},
+                                           {"DuplicatesForm", "DuplicatesTranslator"},
                                            {"NewFolderForm", "NewFolderTranslator"},
                                            {"HardLinksForm", "HardLinksTranslator"}};
     std::vector<TvgTranslator*> out;

@@ -325,4 +325,28 @@ void PageScroller::Notification(Component* c, Operation op) {
     Control::Notification(c, op);
 }
 
+const ClassInfo& ProgressBar::StaticClass() {
+    static const ClassInfo info{"TProgressBar", &Control::StaticClass(), {}, {}};
+    return info;
+}
+
+ProgressBar::ProgressBar(Component* owner) : Control(owner) {}
+
+void ProgressBar::CreateParamsFor(CreateParams& p) { p.ClassName = PROGRESS_CLASSA; }
+
+void ProgressBar::InitWnd() {
+    SendMessageA(Handle(), PBM_SETRANGE32, 0, max_);
+    SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+void ProgressBar::SetMax(int v) {
+    if (!Store(max_, v)) return;
+    if (HandleAllocated()) SendMessageA(Handle(), PBM_SETRANGE32, 0, max_);
+}
+
+void ProgressBar::SetPosition(int v) {
+    if (!Store(position_, v)) return;
+    if (HandleAllocated()) SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
 }  // namespace tk

@@ -1,4 +1,5 @@
-// Common controls: the toolbar with its buttons, and the page scroller.
+// Common controls: the toolbar with its buttons, the page scroller and the
+// progress bar.
 #pragma once
 
 #include "toolkit/Controls.h"
@@ -118,6 +119,26 @@ protected:
 private:
     Control* control_ = nullptr;
     bool autoScroll_ = false;
+};
+
+// The system's progress bar; the position counts from 0 to Max.
+class ProgressBar : public Control {
+public:
+    explicit ProgressBar(Component* owner);
+    static const ClassInfo& StaticClass();
+    const ClassInfo& Class() const override { return StaticClass(); }
+
+    int Max() const { return max_; }
+    void SetMax(int v);
+    int Position() const { return position_; }
+    void SetPosition(int v);
+
+protected:
+    void CreateParamsFor(CreateParams& p) override;
+    void InitWnd() override;
+
+private:
+    int max_ = 100, position_ = 0;
 };
 
 }  // namespace tk

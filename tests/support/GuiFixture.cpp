@@ -4,6 +4,7 @@
 #include "app/CreateNewFolder.h"
 #include "app/HardLinks.h"
 #include "app/Main.h"
+#include "app/Duplicates.h"
 #include "app/MultiHardLink.h"
 #include "settings/OptionsUnit.h"
 
@@ -15,6 +16,7 @@ bool CreateWindows(int* exitCode) {
     try {
         tk::App->CreateForm(MainForm);
         tk::App->CreateForm(MultiHardLinkForm);
+        tk::App->CreateForm(DuplicatesForm);
         tk::App->CreateForm(NewFolderForm);
         tk::App->CreateForm(AboutForm);
         tk::App->CreateForm(HardLinksForm);
@@ -32,6 +34,7 @@ void DestroyWindows() {
     delete std::exchange(AboutForm, nullptr);
     delete std::exchange(NewFolderForm, nullptr);
     delete std::exchange(MultiHardLinkForm, nullptr);
+    delete std::exchange(DuplicatesForm, nullptr);
     delete std::exchange(MainForm, nullptr);
 }
 
