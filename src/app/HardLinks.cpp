@@ -42,7 +42,7 @@ protected:
 
 std::string CountText(TvgTranslator* translator, const char* one, const char* many, size_t count) {
     std::string text = translator->TranslateText(count == 1 ? one : many);
-    size_t at = text.find("%d");
+    size_t at = text.find("%1");
     if (at != std::string::npos) text.replace(at, 2, std::to_string(count));
     return text;
 }
@@ -102,7 +102,7 @@ void THardLinksForm::ShowFound() {
     const fs::NameSearch& result = news.Result;
     const bool done = news.Done;
     TvgTranslator* t = HardLinksTranslator;
-    if (news.Links) CountLabel->SetText(CountText(t, "1 name", "%d names", news.Links));
+    if (news.Links) CountLabel->SetText(CountText(t, "1 name", "%1 names", news.Links));
     for (const std::wstring& name : found) NamesList->Items()->Add(fs::Narrow(name));
     // The name the main window showed is the one marked.
     const std::wstring selected = fs::Widen(selected_);
@@ -112,7 +112,7 @@ void THardLinksForm::ShowFound() {
             NamesList->SetItemIndex(i);
     if (!found.empty()) static_cast<TNamesListBox*>(NamesList)->FitWidth();
     if (!unreadable.empty()) {
-        std::string text = CountText(t, "1 folder could not be read", "%d folders could not be read", unreadable.size());
+        std::string text = CountText(t, "1 folder could not be read", "%1 folders could not be read", unreadable.size());
         for (size_t i = 0; i < unreadable.size(); ++i) text += (i ? "; " : ": ") + fs::Narrow(unreadable[i]);
         UnreadableLabel->SetText(text);
         UnreadableLabel->SetHint(text);
@@ -125,7 +125,7 @@ void THardLinksForm::ShowFound() {
     } else {
         if (result.Cancelled) status = t->TranslateText("The search was cancelled");
         if (result.Missing())
-            status += (status.empty() ? "" : ". ") + CountText(t, "1 name is missing", "%d names are missing", result.Missing());
+            status += (status.empty() ? "" : ". ") + CountText(t, "1 name is missing", "%1 names are missing", result.Missing());
     }
     StatusLabel->SetText(status);
     StatusLabel->SetHint(status);

@@ -66,10 +66,10 @@ struct TPage {
     std::unique_ptr<fs::NameSearchThread> Search;
     LONG Widest = 0;
 
-    // A message of the program's whose "%d" stands for a count.
+    // A message of the program's whose "%1" stands for a count.
     std::wstring Count(const char* one, const char* many, size_t n) const {
         std::wstring text = Texts.Message(n == 1 ? one : many);
-        size_t at = text.find(L"%d");
+        size_t at = text.find(L"%1");
         if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(n));
         return text;
     }
@@ -77,7 +77,7 @@ struct TPage {
     void Show(HWND page) {
         fs::NameSearchThread::News news = Search->Take();
         HWND list = GetDlgItem(page, idNames);
-        if (news.Links) SetDlgItemTextW(page, idCount, Count("1 name", "%d names", news.Links).c_str());
+        if (news.Links) SetDlgItemTextW(page, idCount, Count("1 name", "%1 names", news.Links).c_str());
         HDC dc = GetDC(list);
         HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
         for (const std::wstring& name : news.Found) {
@@ -92,7 +92,7 @@ struct TPage {
         ReleaseDC(list, dc);
         SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(Widest), 0);
         if (!news.Unreadable.empty()) {
-            std::wstring text = Count("1 folder could not be read", "%d folders could not be read", news.Unreadable.size());
+            std::wstring text = Count("1 folder could not be read", "%1 folders could not be read", news.Unreadable.size());
             for (size_t i = 0; i < news.Unreadable.size(); ++i) text += (i ? L"; " : L": ") + news.Unreadable[i];
             SetDlgItemTextW(page, idUnreadable, text.c_str());
         }
@@ -105,7 +105,7 @@ struct TPage {
         } else {
             if (result.Cancelled) status = Texts.Message("The search was cancelled");
             if (result.Missing())
-                status += (status.empty() ? L"" : L". ") + Count("1 name is missing", "%d names are missing", result.Missing());
+                status += (status.empty() ? L"" : L". ") + Count("1 name is missing", "%1 names are missing", result.Missing());
         }
         SetDlgItemTextW(page, idStatus, status.c_str());
     }

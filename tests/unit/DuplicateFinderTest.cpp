@@ -9,15 +9,15 @@ namespace {
 
 // A file of a test tree: its bytes, how many minutes old it is, the file it
 // is another name of, and whether it is read-only.
-struct Spec {
+struct Planned {
     std::string name, content;
     int age = 0;
     std::string nameOf = "";
     bool readOnly = false;
 };
 
-void Build(TempDir& dir, const std::vector<Spec>& files) {
-    for (const Spec& f : files) {
+void Build(TempDir& dir, const std::vector<Planned>& files) {
+    for (const Planned& f : files) {
         const std::string path = dir / f.name;
         for (size_t at = f.name.find('\\'); at != std::string::npos; at = f.name.find('\\', at + 1))
             CreateDirectoryA((dir / f.name.substr(0, at)).c_str(), nullptr);
@@ -60,7 +60,7 @@ std::string Changed(std::string s) {
 TEST(DuplicateFinder, GroupsFilesOfEqualBytesOnly) {
     struct Case {
         const char* what;
-        std::vector<Spec> files;
+        std::vector<Planned> files;
         std::string folders;  // ";"-separated, below the test folder
         std::vector<std::vector<std::string>> groups;
         TDupSummary summary;
