@@ -254,6 +254,11 @@ public:
         result.Links = info.nNumberOfLinks;
         listener.Counted(result.Links);
         const std::wstring plain = PlainPath(ExtendedPath(std::wstring_view(path)));
+        if (result.Links <= 1) {  // the name asked about is the only one
+            result.Names.push_back(plain);
+            listener.NameFound(plain);
+            return result;
+        }
         const std::wstring root = VolumeRoot(plain);
         size_t cut = plain.find_last_of(L'\\');
         std::wstring folder = cut < root.size() ? root : plain.substr(0, cut);

@@ -123,6 +123,17 @@ TEST(LinkNames, TheWalkFindsEveryNameAndNamesWhatItCouldNotRead) {
     EXPECT_EQ(search.Error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST(LinkNames, AFileOfOneNameIsThatNameWithoutAWalk) {
+    TempDir dir;
+    const std::wstring only = Wide(WriteFile(dir / "only.txt", "one name"));
+    Recorder r;
+    r.stopAfter = 0;  // any folder read would cancel
+    const fs::NameSearch s = fs::MakeNameFinder({})->Find(only, r);
+    EXPECT_EQ(s.Names, Names{only});
+    EXPECT_FALSE(s.Cancelled);
+    EXPECT_EQ(s.Missing(), 0u);
+}
+
 TEST(LinkNames, TheSystemsEnumerationIsAskedWhereItExists) {
     TempDir dir("C:\\");
     const std::wstring file = Wide(dir.MakeFile("file.txt"));
