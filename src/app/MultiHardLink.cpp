@@ -57,10 +57,13 @@ DWORD SetAside(const std::string& path, bool spelledOnDisk, std::string& onDisk,
         std::string candidate = fits ? onDisk + tk::Format(".%d.quenmoor-replaced", i)
                                      : folder + tk::Format("%d.quenmoor-replaced", i);
         // A taken name fails the move, which is asked anyway: asking first
-        // would cost Wine a second reading of the folder.
+        // would cost Wine a second reading of the folder. A folder of that
+        // name refuses it as access denied.
         if (!fs::Move(onDisk, candidate)) {
             DWORD code = GetLastError();
-            if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
+            if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS ||
+                (code == ERROR_ACCESS_DENIED && fs::Attributes(candidate) != INVALID_FILE_ATTRIBUTES))
+                continue;
             return code;
         }
         aside = candidate;

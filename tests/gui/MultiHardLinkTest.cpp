@@ -120,10 +120,12 @@ TEST_F(Batch, ReplacingNeverLosesAFile) {
     // A name the aside would take is another file's: it stays as it is.
     std::string taken = in.MakeFile("taken.txt", "new"), inWay = WriteFile(out / "taken.txt", "old");
     std::string someone = WriteFile(out / "taken.txt.1.quenmoor-replaced", "someone's");
+    std::string folder = out.MakeDir("taken.txt.2.quenmoor-replaced");
     Go({taken}, out.Path(), true);
     EXPECT_EQ(SharedLinks(taken, inWay), 2u);
     EXPECT_EQ(ReadFile(someone), "someone's");
-    EXPECT_FALSE(FileExists(out / "taken.txt.2.quenmoor-replaced"));
+    EXPECT_TRUE(DirExists(folder));
+    EXPECT_FALSE(FileExists(out / "taken.txt.3.quenmoor-replaced"));
 
     // Cancel in the box of a failed replacing link: the file in the way is
     // back, and the entry and every later one stay listed.
