@@ -8,13 +8,6 @@ using testsupport::TempDir;
 using Args = std::vector<std::string>;
 using Names = std::vector<std::wstring>;
 
-namespace {
-std::wstring TemporaryFolder() {
-    wchar_t buf[MAX_PATH + 1] = {};
-    return std::wstring(buf, GetTempPathW(MAX_PATH + 1, buf));
-}
-}  // namespace
-
 TEST(CommandLine, SplitsAsTheRuntimeDoes) {
     struct Row {
         const char* line;
@@ -50,7 +43,7 @@ TEST(CommandLine, ReadsListsInUtf8AndDeletesOnlyTheExtensionsOwn) {
     // The extension's pattern directly in the temporary folder goes; the
     // same name elsewhere, or another name there, stays.
     TempDir dir;
-    std::wstring temporary = TemporaryFolder(), own = temporary + L"Quenmoor-0123ABCD.lst";
+    std::wstring temporary = fs::TemporaryFolder(), own = temporary + L"Quenmoor-0123ABCD.lst";
     std::wstring mine = temporary + L"Quenmoor-0123ABCD.txt", nested = fs::Widen(dir / "Quenmoor-0123ABCD.lst");
     for (const std::wstring& list : {own, mine, nested}) testsupport::WriteFile(fs::Narrow(list), "\xEF\xBB\xBFx\r\n");
     Names names = CommandLineNames(L"ombrel.exe a /list:\"" + own + L"\" \"/LIST:" + mine + L"\" /list:" + nested +
