@@ -64,7 +64,7 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancelChangesNothing) {
+TEST_F(FolderField, TheButtonWritesOrAddsTheChosenFolderTheNextBrowseStartsThereCancelChangesNothing) {
     // A name longer than MAX_PATH in UTF-8, not in UTF-16: chosen exactly.
     std::string name = "ж-😀-";
     for (int i = 0; i < 78; ++i) name += "日";
@@ -104,6 +104,17 @@ TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancel
     SetErrorMode(original);
     EXPECT_EQ(field->Text(), "typed");
     EXPECT_EQ(field->InitialDir(), dir.Path());
+    // Several folders: the chosen one joins what was typed, the field focused or not.
+    field->MultipleDirs = true;
+    for (bool focused : {false, true}) {
+        SetFocus(focused ? field->Handle() : form.Handle());
+        field->SetText("C:\\x");
+        SendMessageA(field->Handle(), EM_SETSEL, 4, 4);
+        SendMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        Script s({OnDialog(Choose(chosen))});
+        SendMessageA(holder, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(field->Text(), "C:\\x;" + chosen) << focused;
+    }
 }
 
 TEST_F(FolderField, TheEventsAroundTheDialogAndSeveralFolders) {
@@ -127,22 +138,6 @@ TEST_F(FolderField, TheEventsAroundTheDialogAndSeveralFolders) {
     start.clear();  // cancelled before any dialog
     field->TriggerButton();
     EXPECT_EQ(shown.Shown.size(), 2u);
-}
-
-TEST_F(FolderField, SeveralFoldersOnAShownFormAddTheChosenOneToWhatWasTyped) {
-    const std::string chosen = dir.MakeDir("Chosen");
-    field->MultipleDirs = true;
-    form.Show();
-    for (bool focused : {false, true}) {
-        SetFocus(focused ? field->Handle() : form.Handle());
-        field->SetText("C:\\x");
-        SendMessageA(field->Handle(), EM_SETSEL, 4, 4);
-        HWND holder = field->ButtonHolder()->Handle();
-        SendMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        Script s({OnDialog(Choose(chosen))});
-        SendMessageA(holder, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        EXPECT_EQ(field->Text(), "C:\\x;" + chosen) << focused;
-    }
 }
 
 TEST_F(FolderField, TheTextNeverRunsUnderTheButton) {
