@@ -78,6 +78,9 @@ inline HWND ChildAt(HWND parent, int x, int y) {
     return h == parent ? nullptr : h;
 }
 
+// The batch window's list of input files.
+inline HWND BatchInputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
+
 // Clicks, keys and typing as the window would get them from a person.
 inline void Click(HWND wnd, int x, int y) {
     PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));

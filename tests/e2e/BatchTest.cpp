@@ -9,10 +9,6 @@ using namespace automation;
 using testsupport::SharedLinks;
 using testsupport::TempDir;
 
-namespace {
-HWND InputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
-}  // namespace
-
 // Files named on the command line open the batch window over the main
 // window; one more is picked in the open dialog.
 TEST(EndToEnd, BatchWindowLinksTheFilesOfTheCommandLineAndOfTheOpenDialog) {
@@ -22,7 +18,7 @@ TEST(EndToEnd, BatchWindowLinksTheFilesOfTheCommandLineAndOfTheOpenDialog) {
     Program program(dir.Path(), "ombrel.exe", "\"" + a + "\" \"" + (dir / "missing.dat") + "\" " + b);
     HWND batch = program.WaitForWindow("Multi Hard Link"), main = program.WaitForWindow("Quenmoor");
     ASSERT_TRUE(batch && main);
-    HWND list = InputList(batch);
+    HWND list = BatchInputList(batch);
     ASSERT_EQ(ClassOf(list), "ListBox");
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
     EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2) "), nullptr);

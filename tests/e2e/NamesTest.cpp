@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 using namespace automation;
 
 namespace {
-
-HWND InputList(HWND batch) { return ChildAt(ChildAt(batch, 8 + 10, 8 + 10), 8 + 20, 16 + 20); }
 
 std::string Utf8(const std::wstring& s) {
     std::string out(s.size() * 4, '\0');
@@ -54,17 +51,10 @@ TEST(EndToEnd, TheCommandLineAndAListBringEveryNameAndThousandsOfFilesToTheBatch
     Answer(box, "OK");
     HWND batch = program.WaitForWindow("Multi Hard Link", 30000);
     ASSERT_NE(batch, nullptr);
-    std::vector<std::wstring> items = ItemsOf(InputList(batch));
+    std::vector<std::wstring> items = ItemsOf(BatchInputList(batch));
     EXPECT_TRUE(items == files) << items.size() << " items";
     EXPECT_NE(FindDescendant(batch, "Button", " Input (files: 2000) "), nullptr);
     EXPECT_EQ(GetFileAttributesW(list.c_str()), INVALID_FILE_ATTRIBUTES);  // read, then deleted
-    // What the window lists is what the disk holds.
-    std::vector<std::wstring> onDisk;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder)))
-        onDisk.push_back(entry.path().wstring());
-    std::sort(items.begin(), items.end());
-    std::sort(onDisk.begin(), onDisk.end());
-    EXPECT_TRUE(items == onDisk);
 
     PressButton(FindDescendant(batch, "Button", "Cancel"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(batch); }));

@@ -32,6 +32,13 @@ tk::CoTaskMem Computer() {
     return tk::CoTaskMem(pidl);
 }
 
+void PutOnClipboard(HWND owner, UINT format, const void* data, size_t size) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(mem), data, size);
+    GlobalUnlock(mem);
+    ASSERT_TRUE(OpenClipboard(owner) && EmptyClipboard() && SetClipboardData(format, mem) && CloseClipboard());
+}
+
 class FolderField : public testing::Test {
 protected:
     void SetUp() override {
@@ -57,8 +64,11 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancelChangesNothing) {
-    std::string chosen = dir.MakeDir("Chosen");
+TEST_F(FolderField, TheButtonWritesOrAddsTheChosenFolderTheNextBrowseStartsThereCancelChangesNothing) {
+    // A name longer than MAX_PATH in UTF-8, not in UTF-16: chosen exactly.
+    std::string name = "ж-😀-";
+    for (int i = 0; i < 78; ++i) name += "日";
+    const std::string chosen = dir.MakeDir(name);
     form.Show();
     HWND holder = field->ButtonHolder()->Handle();
     SendMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -94,15 +104,17 @@ TEST_F(FolderField, TheButtonWritesTheChosenFolderTheNextBrowseStartsThereCancel
     SetErrorMode(original);
     EXPECT_EQ(field->Text(), "typed");
     EXPECT_EQ(field->InitialDir(), dir.Path());
-}
-
-TEST_F(FolderField, AFolderOfAnyNameIsChosenExactly) {
-    // Longer than MAX_PATH in UTF-8, not in UTF-16.
-    std::string name = "ж-😀-";
-    for (int i = 0; i < 78; ++i) name += "日";
-    const std::string chosen = dir.MakeDir(name);
-    Browse(Choose(chosen));
-    EXPECT_EQ(field->Text(), chosen);
+    // Several folders: the chosen one joins what was typed, the field focused or not.
+    field->MultipleDirs = true;
+    for (bool focused : {false, true}) {
+        SetFocus(focused ? field->Handle() : form.Handle());
+        field->SetText("C:\\x");
+        SendMessageA(field->Handle(), EM_SETSEL, 4, 4);
+        SendMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        Script s({OnDialog(Choose(chosen))});
+        SendMessageA(holder, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(field->Text(), "C:\\x;" + chosen) << focused;
+    }
 }
 
 TEST_F(FolderField, TheEventsAroundTheDialogAndSeveralFolders) {
@@ -126,22 +138,6 @@ TEST_F(FolderField, TheEventsAroundTheDialogAndSeveralFolders) {
     start.clear();  // cancelled before any dialog
     field->TriggerButton();
     EXPECT_EQ(shown.Shown.size(), 2u);
-}
-
-TEST_F(FolderField, SeveralFoldersOnAShownFormAddTheChosenOneToWhatWasTyped) {
-    const std::string chosen = dir.MakeDir("Chosen");
-    field->MultipleDirs = true;
-    form.Show();
-    for (bool focused : {false, true}) {
-        SetFocus(focused ? field->Handle() : form.Handle());
-        field->SetText("C:\\x");
-        SendMessageA(field->Handle(), EM_SETSEL, 4, 4);
-        HWND holder = field->ButtonHolder()->Handle();
-        SendMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        Script s({OnDialog(Choose(chosen))});
-        SendMessageA(holder, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        EXPECT_EQ(field->Text(), "C:\\x;" + chosen) << focused;
-    }
 }
 
 TEST_F(FolderField, TheTextNeverRunsUnderTheButton) {
@@ -190,10 +186,7 @@ TEST_F(FolderField, KeysClipboardAndAltDownFollowTheFormReadOnlyDirectInputAndTh
     EXPECT_TRUE(other->Focused());
 
     const char pasted[] = "C:\\pasted\r\nsecond line";
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    memcpy(GlobalLock(mem), pasted, sizeof pasted);
-    GlobalUnlock(mem);
-    ASSERT_TRUE(OpenClipboard(form.Handle()) && EmptyClipboard() && SetClipboardData(CF_TEXT, mem) && CloseClipboard());
+    PutOnClipboard(form.Handle(), CF_TEXT, pasted, sizeof pasted);
     int runs = 0;
     field->OnBeforeDialog = [&](tk::Component*, std::string&, bool& action) { action = ++runs < 0; };
     struct { bool readOnly, directInput; int buttonWidth; bool editable, altDown; } cases[] = {{false, true, 21, true, true},
@@ -234,10 +227,7 @@ TEST_F(FolderField, EveryWayOfPastingTakesTheFirstLine) {
     form.Show();
     SetForegroundWindow(form.Handle());
     const wchar_t pasted[] = L"C:\\pasted\r\nsecond line";
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    memcpy(GlobalLock(mem), pasted, sizeof pasted);
-    GlobalUnlock(mem);
-    ASSERT_TRUE(OpenClipboard(form.Handle()) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, mem) && CloseClipboard());
+    PutOnClipboard(form.Handle(), CF_UNICODETEXT, pasted, sizeof pasted);
     // As the keyboard delivers it: Wine's multi-line edit does not paste on it.
     auto shiftInsert = [] {
         INPUT in[4] = {};

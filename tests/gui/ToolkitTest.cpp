@@ -244,12 +244,14 @@ TEST(Halt, EndsTheEventLoopCleanlyWithItsExitCodeAlsoFromAModalWindow) {
     tk::App->MainForm = saved;
 }
 
-TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
+TEST(Windowless, PaintedByItsParentHandedTheMouseAndReleasedWhenTheMouseIsTaken) {
     TestForm form;
     auto* swatch = tk::Make<Swatch>(&form, &form, "Swatch", {40, 30, 20, 10});
+    auto* button = tk::Make<tk::SpeedButton>(&form, &form, "Speedy", {40, 60, 23, 22});
     swatch->Cursor = tk::crHandPoint;
-    int clicks = 0;
+    int clicks = 0, buttonClicks = 0;
     swatch->OnClick = [&] { ++clicks; };
+    button->OnClick = [&] { ++buttonClicks; };
     form.AfterConstruction();
     form.Show();
     UpdateWindow(form.Handle());
@@ -271,27 +273,20 @@ TEST(Windowless, PaintedByItsParentAndHandedTheMouse) {
     EXPECT_TRUE(SendMessageA(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(GetCursor(), tk::CursorHandle(tk::crHandPoint));
     EXPECT_EQ(tk::Control::ControlAtPos({swatch->ScreenRect().left + 1, swatch->ScreenRect().top + 1}), swatch);
-}
 
-TEST(Windowless, AButtonThatLosesTheMouseIsReleased) {
-    TestForm form;
-    auto* button = tk::Make<tk::SpeedButton>(&form, &form, "Speedy", {40, 30, 23, 22});
-    int clicks = 0;
-    button->OnClick = [&] { ++clicks; };
-    form.AfterConstruction();
-    form.Show();
-    HWND w = form.Handle(), thief = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 35));
+    // A pressed button whose mouse is taken, as a menu or a drag of another window takes it.
+    HWND thief = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 65));
     EXPECT_TRUE(button->Pressed());
-    SetCapture(thief);  // as a menu or a drag of another window takes it
+    SetCapture(thief);
     EXPECT_FALSE(button->Pressed());
-    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(46, 35));
+    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(46, 65));
     EXPECT_FALSE(button->Pressed());
-    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 35));
-    EXPECT_EQ(clicks, 0);
-    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 35));
-    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 35));
-    EXPECT_EQ(clicks, 1);
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 65));
+    EXPECT_EQ(buttonClicks, 0);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(45, 65));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(46, 65));
+    EXPECT_EQ(buttonClicks, 1);
     DestroyWindow(thief);
 }
 

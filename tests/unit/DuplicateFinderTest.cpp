@@ -7,13 +7,12 @@ using namespace testsupport;
 
 namespace {
 
-// A file of a test tree: its bytes, how many minutes old it is, the file it
-// is another name of, and whether it is read-only.
+// A file of a test tree: its bytes, how many minutes old it is, and the file
+// it is another name of.
 struct Planned {
     std::string name, content;
     int age = 0;
     std::string nameOf = "";
-    bool readOnly = false;
 };
 
 void Build(TempDir& dir, const std::vector<Planned>& files) {
@@ -27,12 +26,11 @@ void Build(TempDir& dir, const std::vector<Planned>& files) {
         }
         WriteFile(path, f.content);
         SetAge(path, f.age);
-        if (f.readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     }
 }
 
 // The groups as names below the folder, the kept file first, the names of
-// one file joined by "+"; left-alone files end in "!".
+// one file joined by "+".
 std::vector<std::vector<std::string>> Shown(const std::vector<TDupGroup>& groups, const TempDir& dir) {
     std::vector<std::vector<std::string>> out;
     for (const TDupGroup& g : groups) {
@@ -40,7 +38,6 @@ std::vector<std::vector<std::string>> Shown(const std::vector<TDupGroup>& groups
         for (size_t i = 0; i < g.Files.size(); ++i) {
             std::string names;
             for (const std::string& n : g.Files[i].Names) names += (names.empty() ? "" : "+") + n.substr(dir.Path().size() + 1);
-            if (RoleOf(g, i) == TDupRole::LeftAlone) names += "!";
             if (i == g.Kept) files.insert(files.begin(), names);
             else files.push_back(names);
         }
@@ -57,6 +54,7 @@ std::string Changed(std::string s) {
 
 }  // namespace
 
+// A read-only copy left alone: the end-to-end test.
 TEST(DuplicateFinder, GroupsFilesOfEqualBytesOnly) {
     struct Case {
         const char* what;
@@ -88,7 +86,6 @@ TEST(DuplicateFinder, GroupsFilesOfEqualBytesOnly) {
          "in",
          {{"in\\k", "in\\c"}},
          {1, 1, 0}},
-        {"a read-only copy is left alone", {{"x", "RR", 9}, {"y", "RR", 5}, {"z", "RR", 1, "", true}}, ".", {{"x", "y", "z!"}}, {1, 1, 2}},
         {"equal times: the shortest path is kept", {{"deep\\q", "QQ", 4}, {"q", "QQ", 4}}, ".", {{"q", "deep\\q"}}, {1, 1, 2}},
         {"folders named twice or inside another are searched once",
          {{"a\\x", "XX", 9}, {"a\\b\\x", "XX", 1}},

@@ -4,35 +4,20 @@
 
 namespace {
 
-// The system's answers, as IsWow64Process2 and IsWow64Process give them.
-BOOL WINAPI Native(HANDLE, USHORT* process, USHORT* native) {
-    *process = IMAGE_FILE_MACHINE_UNKNOWN;
-    *native = IMAGE_FILE_MACHINE_AMD64;
-    return TRUE;
+// The system's answers, as IsWow64Process2 and IsWow64Process give them; a
+// failed call leaves answers that would mislead a caller who read them.
+template <USHORT Process, USHORT Native, BOOL Result = TRUE>
+BOOL WINAPI Machines(HANDLE, USHORT* process, USHORT* native) {
+    *process = Process;
+    *native = Native;
+    return Result;
 }
-BOOL WINAPI X86OnAmd64(HANDLE, USHORT* process, USHORT* native) {
-    *process = IMAGE_FILE_MACHINE_I386;
-    *native = IMAGE_FILE_MACHINE_AMD64;
-    return TRUE;
-}
-BOOL WINAPI X86OnArm64(HANDLE, USHORT* process, USHORT* native) {
-    *process = IMAGE_FILE_MACHINE_I386;
-    *native = IMAGE_FILE_MACHINE_ARM64;
-    return TRUE;
-}
-BOOL WINAPI Fails2(HANDLE, USHORT*, USHORT*) { return FALSE; }
+template <BOOL IsWow64, BOOL Result = TRUE>
 BOOL WINAPI Wow64(HANDLE, BOOL* wow64) {
-    *wow64 = TRUE;
-    return TRUE;
+    *wow64 = IsWow64;
+    return Result;
 }
-BOOL WINAPI NotWow64(HANDLE, BOOL* wow64) {
-    *wow64 = FALSE;
-    return TRUE;
-}
-BOOL WINAPI Fails(HANDLE, BOOL* wow64) {
-    *wow64 = TRUE;
-    return FALSE;
-}
+constexpr USHORT None = IMAGE_FILE_MACHINE_UNKNOWN, X86 = IMAGE_FILE_MACHINE_I386, Amd64 = IMAGE_FILE_MACHINE_AMD64;
 
 }  // namespace
 
@@ -42,15 +27,15 @@ TEST(ShellIntegration, ExplorerLoadsOnlyABuildNativeToTheSystem) {
         ShellIntegration::IsWow64ProcessFn isWow64Process;
         bool loads;
     } cases[] = {
-        {nullptr, nullptr, true},        // before XP SP2: no WOW64
-        {nullptr, NotWow64, true},       // 32-bit Windows, or a 64-bit build
-        {nullptr, Wow64, false},         // 32-bit build on 64-bit Windows before 10 1511
-        {nullptr, Fails, true},
-        {Native, Wow64, true},           // the newer call decides
-        {X86OnAmd64, NotWow64, false},
-        {X86OnArm64, NotWow64, false},   // IsWow64Process may say no on ARM64
-        {Fails2, Wow64, false},          // falls back to the older call
-        {Fails2, NotWow64, true},
+        {nullptr, nullptr, true},                                     // before XP SP2: no WOW64
+        {nullptr, Wow64<FALSE>, true},                                // 32-bit Windows, or a 64-bit build
+        {nullptr, Wow64<TRUE>, false},                                // 32-bit build on 64-bit Windows before 10 1511
+        {nullptr, Wow64<TRUE, FALSE>, true},
+        {Machines<None, Amd64>, Wow64<TRUE>, true},                   // the newer call decides
+        {Machines<X86, Amd64>, Wow64<FALSE>, false},
+        {Machines<X86, IMAGE_FILE_MACHINE_ARM64>, Wow64<FALSE>, false},  // IsWow64Process may say no on ARM64
+        {Machines<None, Amd64, FALSE>, Wow64<TRUE>, false},           // falls back to the older call
+        {Machines<X86, Amd64, FALSE>, Wow64<FALSE>, true},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(ShellIntegration::ExplorerLoadsThisBuild(cases[i].isWow64Process2, cases[i].isWow64Process),
