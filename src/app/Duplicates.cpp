@@ -185,6 +185,15 @@ void TDuplicatesForm::ShowGroups() {
     ShowSummary();
 }
 
+void TDuplicatesForm::AddAttributeLeftAlone(std::vector<std::pair<std::string, void*>>& items) {
+    for (const TDupGroup& g : groups_)
+        for (size_t i = 0; i < g.Files.size(); ++i)
+            if (RoleOf(g, i) == TDupRole::LeftAlone)
+                for (const std::string& name : g.Files[i].Names)
+                    items.emplace_back(name + ": " + Translate("Its read-only, hidden or system attribute differs from the kept file's"),
+                                       nullptr);
+}
+
 void TDuplicatesForm::ShowSummary() {
     TDupSummary s = Summarize(groups_);
     SummaryLabel->SetCaption(Fill(Translate("%1 groups, %2 duplicates, %3 bytes can be freed"),
@@ -193,12 +202,7 @@ void TDuplicatesForm::ShowSummary() {
     // The files linking would leave, and those the search could not read.
     std::vector<std::pair<std::string, void*>> items;
     for (const std::string& line : leftAlone_) items.emplace_back(line, nullptr);
-    for (const TDupGroup& g : groups_)
-        for (size_t i = 0; i < g.Files.size(); ++i)
-            if (RoleOf(g, i) == TDupRole::LeftAlone)
-                for (const std::string& name : g.Files[i].Names)
-                    items.emplace_back(name + ": " + Translate("Its read-only, hidden or system attribute differs from the kept file's"),
-                                       nullptr);
+    AddAttributeLeftAlone(items);
     LeftAloneList->Items()->Replace(std::move(items));
 }
 
@@ -265,12 +269,7 @@ void TDuplicatesForm::LinkButtonClick() {
           [this, result] {
               // What was linked is done; a new search shows what is left.
               std::vector<std::pair<std::string, void*>> items;
-              for (const TDupGroup& g : groups_)
-                  for (size_t i = 0; i < g.Files.size(); ++i)
-                      if (RoleOf(g, i) == TDupRole::LeftAlone)
-                          for (const std::string& name : g.Files[i].Names)
-                              items.emplace_back(name + ": " + Translate("Its read-only, hidden or system attribute differs from the kept file's"),
-                                                 nullptr);
+              AddAttributeLeftAlone(items);
               for (const TDupProblem& p : result->Problems)
                   items.emplace_back(p.Path + ": " + Translate(p.Sentence.empty() ? ErrorText(static_cast<int>(p.Code)) : p.Sentence),
                                      nullptr);

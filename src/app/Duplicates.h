@@ -50,6 +50,8 @@ private:
     void Finish();
     void ShowProgress();
     void ShowGroups();
+    // The files whose attributes keep them from being linked.
+    void AddAttributeLeftAlone(std::vector<std::pair<std::string, void*>>& items);
     void ShowSummary();
     // The group and file of a row of the result list; file -1 for a group's row.
     std::pair<int, int> RowAt(int row) const;

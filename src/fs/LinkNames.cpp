@@ -67,6 +67,18 @@ std::wstring VolumeRoot(const std::wstring& plain) {
     return cut == std::wstring::npos ? plain + L"\\" : plain.substr(0, cut) + L"\\";
 }
 
+// The file's own facts and link count, told to the listener; false (with
+// the error in the result) when the file cannot be asked.
+bool Counted(const std::wstring& path, NameListener& listener, NameSearch& result, BY_HANDLE_FILE_INFORMATION& info) {
+    if (!Facts(path, info)) {
+        result.Error = GetLastError();
+        return false;
+    }
+    result.Links = info.nNumberOfLinks;
+    listener.Counted(result.Links);
+    return true;
+}
+
 class SystemFinder : public NameFinder {
 public:
     explicit SystemFinder(NameFunctions f) : f_(f) {}
@@ -74,12 +86,7 @@ public:
     NameSearch Find(const std::wstring& path, NameListener& listener) override {
         NameSearch result;
         BY_HANDLE_FILE_INFORMATION info;
-        if (!Facts(path, info)) {
-            result.Error = GetLastError();
-            return result;
-        }
-        result.Links = info.nNumberOfLinks;
-        listener.Counted(result.Links);
+        if (!Counted(path, listener, result, info)) return result;
         const std::wstring extended = ExtendedPath(std::wstring_view(path));
         std::wstring root = VolumeRoot(PlainPath(extended));
         root.pop_back();  // the names start with a backslash
@@ -247,12 +254,7 @@ public:
     NameSearch Find(const std::wstring& path, NameListener& listener) override {
         NameSearch result;
         BY_HANDLE_FILE_INFORMATION info;
-        if (!Facts(path, info)) {
-            result.Error = GetLastError();
-            return result;
-        }
-        result.Links = info.nNumberOfLinks;
-        listener.Counted(result.Links);
+        if (!Counted(path, listener, result, info)) return result;
         const std::wstring plain = PlainPath(ExtendedPath(std::wstring_view(path)));
         if (result.Links <= 1) {  // the name asked about is the only one
             result.Names.push_back(plain);
