@@ -213,9 +213,7 @@ TSearchResult FindDuplicates(const std::vector<std::string>& given, TDupProgress
         }
         if (i == 0) {
             volume = info.dwVolumeSerialNumber;
-            wchar_t fileSystem[MAX_PATH + 1] = {};
-            GetVolumeInformationByHandleW(f.get(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
-            stableIndex = lstrcmpiW(fileSystem, L"NTFS") == 0 || lstrcmpiW(fileSystem, L"ReFS") == 0;
+            stableIndex = fs::StableIndices(f.get());
         } else if (info.dwVolumeSerialNumber != volume) {
             result.Refusal = "Hard links cannot join two volumes. Choose folders on one volume.";
             return result;

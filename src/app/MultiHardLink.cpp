@@ -25,10 +25,7 @@ tk::FileHandle OpenName(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     TFileIdentity ia = fs::Identify(fs::Widen(a), false), ib = fs::Identify(fs::Widen(b), false);
     if (ia.Known && ib.Known && ia.Volume == ib.Volume && ia.Index == ib.Index) {
-        tk::FileHandle f = OpenName(a);
-        wchar_t fileSystem[MAX_PATH + 1] = {};
-        GetVolumeInformationByHandleW(f.get(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1);
-        ia.StableIndex = ib.StableIndex = lstrcmpiW(fileSystem, L"NTFS") == 0 || lstrcmpiW(fileSystem, L"ReFS") == 0;
+        ia.StableIndex = ib.StableIndex = fs::StableIndices(OpenName(a).get());
     }
     return NamesOfOneFile(ia, ib);
 }

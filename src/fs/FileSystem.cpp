@@ -373,6 +373,13 @@ bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b) {
     return known(a) && known(b) && a.Volume == b.Volume && a.Index == b.Index;
 }
 
+bool StableIndices(HANDLE file) {
+    // The longest name a file system has, as the call documents it.
+    wchar_t name[MAX_PATH + 1] = {};
+    GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1);
+    return lstrcmpiW(name, L"NTFS") == 0 || lstrcmpiW(name, L"ReFS") == 0;
+}
+
 bool OneFile(std::wstring_view a, std::wstring_view b) {
     const TFileIdentity ia = Identify(a, true), ib = Identify(b, true);
     if (ia.Known && ib.Known && ia.Index && ib.Index) return ia.Volume == ib.Volume && ia.Index == ib.Index;

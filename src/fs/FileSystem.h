@@ -89,6 +89,8 @@ struct TFileIdentity {
 TFileIdentity Identify(std::wstring_view path, bool throughLinks);
 // Two names are one file only where both identities are real ones.
 bool NamesOfOneFile(const TFileIdentity& a, const TFileIdentity& b);
+// Whether the volume of an open file keeps its file indices (NTFS, ReFS).
+bool StableIndices(HANDLE file);
 
 // Whether two paths name one file: by volume serial and file index when both
 // open and the index is not 0, else by their full long forms in any case.
